@@ -1,0 +1,58 @@
+#include "app/LauncherApp.h"
+
+#include "platform/WinConstants.h"
+#include "text/Text.h"
+
+int CLauncherApp::HasExtension(const char* text, char character, const char* extension)
+{
+    const char* from = text::FindLast(text, character);
+    if (from == nullptr)
+        return 0;
+    for (; *from == *extension; ++from, ++extension) {
+        if (*from == '\0')
+            return 1;
+    }
+    return 0;
+}
+
+void CLauncherApp::LaunchAdditionalPackages(const char* programFolder, const char* hotfixParams)
+{
+    const LauncherSettings& s = Settings;
+    const LauncherSettings::Text* list = nullptr;
+    if (IsWinNT6)
+        list = Is64BitOS ? s.AnotherAPVistax64Exe : s.AnotherAPVistax86Exe;
+    else
+        list = Is64BitOS ? s.AnotherAPXPx64Exe : s.AnotherAPXPx86Exe;
+    // Vista SP1 and Windows 7 bring these updates already.
+    const bool skipUpdates = IsWinNT6 && (IsVistaSP1 || IsWin7);
+
+    for (std::int32_t index = 0; index < s.AnotherAPNum && index < LauncherSettings::kPackageSlots;
+         ++index) {
+        const char* entry = list[index];
+        if (entry[0] == '\0')
+            continue;
+
+        if (HasExtension(entry, '.', ".msu")) {
+            if (skipUpdates)
+                continue;
+            // An update package is not waited for; a file path that does not
+            // fit is passed over like one the shell refuses.
+            PathText file;
+            if (!text::Join(file, {programFolder, "\\", entry}))
+                continue;
+            const win::INT_PTR result = m_os.ShellExecuteA(
+                nullptr, "open", file, s.HotfixSilenceMode ? hotfixParams : nullptr, nullptr,
+                win::SW_SHOW);
+            if (static_cast<std::int32_t>(result) > 32)
+                HotfixLaunched = 1;
+        } else {
+            PathText command;
+            PathText programPath;
+            const bool formed =
+                text::Join(command, {programFolder, "\\", entry, " ", s.LaunchAnotherAPParam}) &&
+                text::Join(programPath, {programFolder, "\\", entry}) &&
+                AddDefaultExtension(programPath);
+            RunInstaller(formed ? programPath : nullptr, command);
+        }
+    }
+}

@@ -1,0 +1,47 @@
+# Host build: the simulated Windows machine, a runner that plays a scenario
+# through the launcher, and the unit tests.
+option(LAUNCHER_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(LAUNCHER_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+target_compile_options(launcher_core PRIVATE -Wall -Wextra -Werror)
+
+find_package(nlohmann_json 3 REQUIRED)
+find_package(GTest REQUIRED)
+
+add_library(simulated_machine STATIC
+  platform/sim/EffectTrace.cpp
+  platform/sim/WindowsPath.cpp
+  platform/sim/SimFileSystem.cpp
+  platform/sim/SimRegistry.cpp
+  platform/sim/ProfileFile.cpp
+  platform/sim/SimProcesses.cpp
+  platform/sim/SimShell.cpp
+  platform/sim/SimUser.cpp
+  platform/sim/SimulatedMachine.cpp
+  platform/sim/Scenario.cpp
+)
+target_include_directories(simulated_machine PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(simulated_machine PUBLIC nlohmann_json::nlohmann_json)
+target_compile_options(simulated_machine PRIVATE -Wall -Wextra -Werror)
+
+add_executable(launcher_sim tools/launcher_sim.cpp)
+target_link_libraries(launcher_sim PRIVATE launcher_core simulated_machine)
+
+enable_testing()
+add_executable(unit_tests
+  tests/unit/TextTest.cpp
+  tests/unit/CommandLineTest.cpp
+  tests/unit/SimulatedMachineTest.cpp
+  tests/unit/SettingsTest.cpp
+  tests/unit/ProbesTest.cpp
+  tests/unit/InstallSequenceTest.cpp
+  tests/unit/PackagesTest.cpp
+)
+target_link_libraries(unit_tests PRIVATE launcher_core simulated_machine GTest::gtest_main)
+include(GoogleTest)
+gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 30)
+
+add_test(NAME sample.medium
+  COMMAND launcher_sim ${CMAKE_SOURCE_DIR}/sample/scenario-xp32.json --expect ${CMAKE_SOURCE_DIR}/sample/expected-xp32.jsonl)

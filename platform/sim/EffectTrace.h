@@ -1,0 +1,25 @@
+// The ordered record of everything the launcher did to the simulated machine.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+class EffectTrace {
+public:
+    void Record(nlohmann::json effect) { m_effects.push_back(std::move(effect)); }
+    const std::vector<nlohmann::json>& Effects() const { return m_effects; }
+
+    // The effects of one kind ("create_process", "message_box", ...), in order.
+    std::vector<nlohmann::json> OfKind(const std::string& kind) const;
+
+    // One JSON object a line.
+    std::string ToJsonLines() const;
+
+private:
+    std::vector<nlohmann::json> m_effects;
+};
+
+// A text argument as the trace shows it: null stays null.
+inline nlohmann::json TextOrNull(const char* s) { return s ? nlohmann::json(s) : nlohmann::json(); }

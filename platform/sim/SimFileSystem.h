@@ -1,0 +1,37 @@
+// The files of the simulated machine: the medium's and the system's. A file is
+// either data (with text, for profile files) or a program with what it does
+// when it is started.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+
+struct ProgramBehavior {
+    // Nonzero: the system refuses to start it, with this error code.
+    std::uint32_t startError = 0;
+    std::uint32_t exitCode = 0;
+};
+
+struct SimFile {
+    bool isProgram = false;
+    ProgramBehavior program;
+    std::string text;
+};
+
+class SimFileSystem {
+public:
+    void AddFile(const std::string& path, SimFile file);
+    void AddFolder(const std::string& path);
+
+    const SimFile* Find(const std::string& path) const;
+    bool FolderExists(const std::string& path) const;
+
+    // The Windows error for a file that is not there: the file, or its folder.
+    std::uint32_t MissingFileError(const std::string& path) const;
+
+private:
+    std::map<std::string, SimFile> m_files;   // by folded path
+    std::set<std::string> m_folders;          // folded
+};

@@ -1,0 +1,160 @@
+#include "platform/sim/SimulatedMachine.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/WinConstants.h"
+#include "platform/sim/ProfileFile.h"
+#include "platform/sim/WindowsPath.h"
+
+SimulatedMachine::SimulatedMachine() { UpdateSearchFolders(); }
+
+void SimulatedMachine::SetProgramPath(std::string path)
+{
+    m_programPath = std::move(path);
+    UpdateSearchFolders();
+}
+
+void SimulatedMachine::SetCurrentFolder(std::string folder)
+{
+    m_currentFolder = std::move(folder);
+    processes.SetCurrentFolder(m_currentFolder);
+    shell.SetCurrentFolder(m_currentFolder);
+    UpdateSearchFolders();
+}
+
+void SimulatedMachine::UpdateSearchFolders()
+{
+    processes.SetSearchFolders({winpath::Parent(m_programPath), m_currentFolder,
+                                "C:\\Windows\\System32", "C:\\Windows"});
+}
+
+win::DWORD SimulatedMachine::GetModuleFileNameA(char* fileName, win::DWORD size)
+{
+    const auto length = static_cast<win::DWORD>(m_programPath.size());
+    if (length < size) {
+        std::memcpy(fileName, m_programPath.c_str(), length + 1);
+        return length;
+    }
+    // Cut to the buffer: Windows XP leaves it without a terminator, later
+    // systems end it with one; both return the buffer's size.
+    m_lastError = win::ERROR_INSUFFICIENT_BUFFER;
+    if (size == 0)
+        return 0;
+    if (version.major < 6) {
+        std::memcpy(fileName, m_programPath.data(), size);
+    } else {
+        std::memcpy(fileName, m_programPath.data(), size - 1);
+        fileName[size - 1] = '\0';
+    }
+    return size;
+}
+
+const char* SimulatedMachine::GetCommandLineA()
+{
+    if (m_commandLine.empty())
+        m_commandLine = "\"" + m_programPath + "\"";
+    return m_commandLine.c_str();
+}
+
+win::DWORD SimulatedMachine::GetPrivateProfileStringA(const char* section, const char* key,
+                                                      const char* defaultText, char* returned,
+                                                      win::DWORD size, const char* fileName)
+{
+    if (returned == nullptr || size == 0)
+        return 0;
+    // The launcher always names section and key; the listings that null
+    // names ask for are not simulated.
+    if (section == nullptr || key == nullptr || fileName == nullptr) {
+        returned[0] = '\0';
+        m_lastError = win::ERROR_INVALID_PARAMETER;
+        return 0;
+    }
+    // A file name without a path lies in the Windows folder.
+    const std::string path = winpath::Resolve("C:\\Windows", fileName);
+    const SimFile* file = files.Find(path);
+    std::optional<std::string> value;
+    if (file != nullptr)
+        value = FindProfileValue(file->text, section, key);
+    if (!value) {
+        // The default loses its trailing blanks.
+        value = defaultText ? defaultText : "";
+        while (!value->empty() && value->back() == ' ')
+            value->pop_back();
+        m_lastError = win::ERROR_FILE_NOT_FOUND;
+    }
+    if (traceProfileReads)
+        trace.Record({{"effect", "profile_read"}, {"file", fileName}, {"section", section},
+                      {"key", key}});
+    const auto length = std::min<std::size_t>(value->size(), size - 1);
+    std::memcpy(returned, value->data(), length);
+    returned[length] = '\0';
+    return static_cast<win::DWORD>(length);
+}
+
+win::BOOL SimulatedMachine::GetVersionExA(win::OSVERSIONINFOA* info)
+{
+    // OSVERSIONINFOA (148) or OSVERSIONINFOEXA (156); only the first is filled here.
+    if (info == nullptr || (info->dwOSVersionInfoSize != 148 && info->dwOSVersionInfoSize != 156)) {
+        m_lastError = win::ERROR_INSUFFICIENT_BUFFER;
+        return win::FALSE;
+    }
+    if (!version.available) {
+        m_lastError = win::ERROR_INVALID_PARAMETER;
+        return win::FALSE;
+    }
+    info->dwMajorVersion = version.major;
+    info->dwMinorVersion = version.minor;
+    info->dwBuildNumber = version.build;
+    info->dwPlatformId = version.platformId;
+    std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
+    std::memcpy(info->szCSDVersion, version.servicePack.data(),
+                std::min(version.servicePack.size(), sizeof info->szCSDVersion - 1));
+    return win::TRUE;
+}
+
+win::LONG SimulatedMachine::RegOpenKeyExA(const char* subKey, win::DWORD options, win::DWORD access,
+                                          win::HKEY* result)
+{
+    (void)options;
+    return registry.Open(subKey, access, result);
+}
+
+win::LONG SimulatedMachine::RegQueryValueExA(win::HKEY key, const char* valueName, win::DWORD* type,
+                                             win::BYTE* data, win::DWORD* dataSize)
+{
+    return registry.Query(key, valueName, type, data, dataSize);
+}
+
+win::LONG SimulatedMachine::RegCloseKey(win::HKEY key) { return registry.Close(key); }
+
+win::BOOL SimulatedMachine::CreateProcessA(const char* applicationName, char* commandLine,
+                                           win::BOOL inheritHandles, win::DWORD creationFlags,
+                                           win::PROCESS_INFORMATION* processInformation)
+{
+    return processes.Create(applicationName, commandLine, inheritHandles, creationFlags,
+                            processInformation, m_lastError);
+}
+
+win::DWORD SimulatedMachine::WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds)
+{
+    return processes.Wait(handle, milliseconds, m_lastError);
+}
+
+win::BOOL SimulatedMachine::CloseHandle(win::HANDLE handle)
+{
+    return processes.Close(handle, m_lastError);
+}
+
+win::INT_PTR SimulatedMachine::ShellExecuteA(win::HWND owner, const char* verb, const char* file,
+                                             const char* parameters, const char* directory,
+                                             int showCommand)
+{
+    return shell.Execute(owner, verb, file, parameters, directory, showCommand);
+}
+
+int SimulatedMachine::MessageBoxA(win::HWND owner, const char* text, const char* caption,
+                                  win::UINT type)
+{
+    return user.MessageBox(owner, text, caption, type);
+}

@@ -1,0 +1,82 @@
+// A Windows machine in memory, described by a scenario, that answers the
+// platform interface as Windows would and records every effect in a trace.
+#pragma once
+
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/sim/EffectTrace.h"
+#include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimProcesses.h"
+#include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimShell.h"
+#include "platform/sim/SimUser.h"
+
+struct SimVersion {
+    win::DWORD platformId = 2;
+    win::DWORD major = 5;
+    win::DWORD minor = 1;
+    win::DWORD build = 2600;
+    std::string servicePack = "Service Pack 3";
+    bool available = true; // false: GetVersionExA fails
+};
+
+class SimulatedMachine final : public Platform {
+public:
+    SimulatedMachine();
+
+    // The machine's parts, for scenarios and tests to set up and inspect.
+    SimVersion version;
+    SimFileSystem files;
+    SimRegistry registry;
+    EffectTrace trace;
+    SimProcesses processes{files, trace};
+    SimShell shell{files, trace};
+    SimUser user{trace};
+
+    // The launcher's own file and how it was started. Without a command line
+    // of its own the program path is given, quoted, as Explorer does.
+    void SetProgramPath(std::string path);
+    void SetCommandLine(std::string commandLine) { m_commandLine = std::move(commandLine); }
+    void SetCurrentFolder(std::string folder);
+    const std::string& ProgramPath() const { return m_programPath; }
+
+    // Profile reads are not effects; tests that look at the reading order
+    // can have them traced all the same.
+    bool traceProfileReads = false;
+
+    // Platform
+    win::DWORD GetModuleFileNameA(char* fileName, win::DWORD size) override;
+    const char* GetCommandLineA() override;
+    win::DWORD GetPrivateProfileStringA(const char* section, const char* key,
+                                        const char* defaultText, char* returned,
+                                        win::DWORD size, const char* fileName) override;
+    win::BOOL GetVersionExA(win::OSVERSIONINFOA* info) override;
+    win::DWORD GetLastError() override { return m_lastError; }
+
+    win::LONG RegOpenKeyExA(const char* subKey, win::DWORD options, win::DWORD access,
+                            win::HKEY* result) override;
+    win::LONG RegQueryValueExA(win::HKEY key, const char* valueName, win::DWORD* type,
+                               win::BYTE* data, win::DWORD* dataSize) override;
+    win::LONG RegCloseKey(win::HKEY key) override;
+
+    win::BOOL CreateProcessA(const char* applicationName, char* commandLine,
+                             win::BOOL inheritHandles, win::DWORD creationFlags,
+                             win::PROCESS_INFORMATION* processInformation) override;
+    win::DWORD WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) override;
+    win::BOOL CloseHandle(win::HANDLE handle) override;
+
+    win::INT_PTR ShellExecuteA(win::HWND owner, const char* verb, const char* file,
+                               const char* parameters, const char* directory,
+                               int showCommand) override;
+    int MessageBoxA(win::HWND owner, const char* text, const char* caption,
+                    win::UINT type) override;
+
+private:
+    void UpdateSearchFolders();
+
+    std::string m_programPath = "C:\\Setup.exe";
+    std::string m_commandLine;
+    std::string m_currentFolder = "C:\\";
+    win::DWORD m_lastError = 0;
+};

@@ -1,0 +1,34 @@
+// The platform interface on real Windows: each operation is the Win32 call of
+// the same name, with the launcher's fixed arguments filled in.
+#pragma once
+
+#include "platform/Platform.h"
+
+class Win32Platform final : public Platform {
+public:
+    win::DWORD GetModuleFileNameA(char* fileName, win::DWORD size) override;
+    const char* GetCommandLineA() override;
+    win::DWORD GetPrivateProfileStringA(const char* section, const char* key,
+                                        const char* defaultText, char* returned,
+                                        win::DWORD size, const char* fileName) override;
+    win::BOOL GetVersionExA(win::OSVERSIONINFOA* info) override;
+    win::DWORD GetLastError() override;
+
+    win::LONG RegOpenKeyExA(const char* subKey, win::DWORD options, win::DWORD access,
+                            win::HKEY* result) override;
+    win::LONG RegQueryValueExA(win::HKEY key, const char* valueName, win::DWORD* type,
+                               win::BYTE* data, win::DWORD* dataSize) override;
+    win::LONG RegCloseKey(win::HKEY key) override;
+
+    win::BOOL CreateProcessA(const char* applicationName, char* commandLine,
+                             win::BOOL inheritHandles, win::DWORD creationFlags,
+                             win::PROCESS_INFORMATION* processInformation) override;
+    win::DWORD WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) override;
+    win::BOOL CloseHandle(win::HANDLE handle) override;
+
+    win::INT_PTR ShellExecuteA(win::HWND owner, const char* verb, const char* file,
+                               const char* parameters, const char* directory,
+                               int showCommand) override;
+    int MessageBoxA(win::HWND owner, const char* text, const char* caption,
+                    win::UINT type) override;
+};

@@ -1,0 +1,113 @@
+#include "app/LauncherApp.h"
+
+#include "text/Text.h"
+
+namespace {
+
+// Reads keys of section "Const" of one settings file. Without a file (its path
+// unknown or too long) every key takes its default.
+class SettingsReader {
+public:
+    SettingsReader(Platform& os, const char* path) : m_os(os), m_path(path) {}
+
+    void ReadText(const char* key, const char* defaultText, LauncherSettings::Text& out)
+    {
+        if (m_path == nullptr) {
+            text::Copy(out, defaultText);
+            return;
+        }
+        m_os.GetPrivateProfileStringA("Const", key, defaultText, out, sizeof out, m_path);
+        out[sizeof out - 1] = '\0';
+    }
+
+    std::int32_t ReadNumber(const char* key)
+    {
+        LauncherSettings::Text value;
+        ReadText(key, "0", value);
+        return text::ToInt32(value);
+    }
+
+    // Key `base` followed by the decimal index, from 0.
+    void ReadIndexedText(const char* base, std::int32_t index, LauncherSettings::Text& out)
+    {
+        char digits[12];
+        text::FormatInt(digits, index);
+        char key[LauncherSettings::kTextSize];
+        if (!text::Join(key, {base, digits}))
+            key[0] = '\0';
+        ReadText(key, "", out);
+    }
+
+private:
+    Platform& m_os;
+    const char* m_path;
+};
+
+std::int32_t AtMost(std::int32_t value, std::int32_t capacity)
+{
+    return value > capacity ? capacity : value;
+}
+
+} // namespace
+
+int CLauncherApp::ReadSettings()
+{
+    PathText settingsPath;
+    const bool havePath = GetProgramFolder(m_os, settingsPath) &&
+                          text::Append(settingsPath, "\\Setting.ini");
+    SettingsReader reader(m_os, havePath ? settingsPath : nullptr);
+    LauncherSettings& s = Settings;
+
+    // The lists have fixed room; a larger count in the file is capped here so
+    // that every later walk of a list stays within it.
+    s.DeviceIDNum = AtMost(reader.ReadNumber("DeviceIDNum"), LauncherSettings::kDeviceIdSlots);
+    if (s.DeviceIDNum != 0) {
+        for (std::int32_t i = 0; i < s.DeviceIDNum; ++i) {
+            reader.ReadIndexedText("DevDrvID", i, s.DevDrvID[i]);
+            reader.ReadIndexedText("DeviceIDSection", i, s.DeviceIDSection[i]);
+        }
+        ScanDeviceIds();
+    }
+
+    reader.ReadText("SetupVistax64Path", "Vista_x64", s.SetupVistax64Path);
+    reader.ReadText("SetupVistax64Exe", "SetupDrv.exe", s.SetupVistax64Exe);
+    reader.ReadText("SetupVistax86Path", "Vista_x86", s.SetupVistax86Path);
+    reader.ReadText("SetupVistax86Exe", "SetupDrv.exe", s.SetupVistax86Exe);
+    reader.ReadText("SetupXPx64Path", "XP_x64", s.SetupXPx64Path);
+    reader.ReadText("SetupXPx64Exe", "SetupDrv.exe", s.SetupXPx64Exe);
+    reader.ReadText("SetupXPx86Path", "XP_x86", s.SetupXPx86Path);
+    reader.ReadText("SetupXPx86Exe", "SetupDrv.exe", s.SetupXPx86Exe);
+
+    // The word "silence" on the command line outranks the file.
+    if (Silent == 0)
+        Silent = reader.ReadNumber("SilenceMode");
+
+    s.EnableAudioClass = reader.ReadNumber("EnableAudioClass");
+    s.EnableXPAudioClass = reader.ReadNumber("EnableXPAudioClass");
+    s.DelAudioRegKey = reader.ReadNumber("DelAudioRegKey");
+    s.DelAudioRegKeyMessage = reader.ReadNumber("DelAudioRegKeyMessage");
+    s.EnableAudioVol = reader.ReadNumber("EnableAudioVol");
+    s.EnableTimer = reader.ReadNumber("EnableTimer");
+    s.WaitTimer = reader.ReadNumber("WaitTimer");
+    s.CheckFinishInstall = reader.ReadNumber("CheckFinishInstall");
+    s.AnotherAPNum = AtMost(reader.ReadNumber("AnotherAPNum"), LauncherSettings::kPackageSlots);
+    s.HotfixSilenceMode = reader.ReadNumber("HotfixSilenceMode");
+
+    for (std::int32_t i = 0; i < s.AnotherAPNum; ++i) {
+        reader.ReadIndexedText("AnotherAPVistax64Exe", i, s.AnotherAPVistax64Exe[i]);
+        reader.ReadIndexedText("AnotherAPVistax86Exe", i, s.AnotherAPVistax86Exe[i]);
+        reader.ReadIndexedText("AnotherAPXPx64Exe", i, s.AnotherAPXPx64Exe[i]);
+        reader.ReadIndexedText("AnotherAPXPx86Exe", i, s.AnotherAPXPx86Exe[i]);
+    }
+
+    reader.ReadText("Setup", "SetupDrv", s.Setup);
+    reader.ReadText("NoSetupPath", "The driver of this version does not support this operating system.",
+                    s.NoSetupPath);
+    reader.ReadText("RePlugin", "Please Re-Plugin the USB device on your computer.", s.RePlugin);
+    reader.ReadText("HotfixReBoot", "Please Reboot your computer.", s.HotfixReBoot);
+    reader.ReadText("LaunchAnotherAPParam", "0", s.LaunchAnotherAPParam);
+
+    s.MustRePlugin = reader.ReadNumber("MustRePlugin");
+    s.HotfixMustRebootMessage = reader.ReadNumber("HotfixMustRebootMessage");
+    return 1;
+}
