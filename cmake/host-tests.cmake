@@ -45,3 +45,8 @@ gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 30)
 
 add_test(NAME sample.medium
   COMMAND launcher_sim ${CMAKE_SOURCE_DIR}/sample/scenario-xp32.json --expect ${CMAKE_SOURCE_DIR}/sample/expected-xp32.jsonl)
+
+# The end-to-end cases, played on the simulated machine against the same
+# expectations they meet under Wine.
+add_test(NAME sim.e2e_cases
+  COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/sim_check.py --launcher-sim $<TARGET_FILE:launcher_sim>)

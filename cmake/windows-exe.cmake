@@ -1,6 +1,8 @@
 # Setup.exe: a 32-bit GUI program that loads on Windows XP SP3 and imports only
 # the system's own DLLs. No exceptions, no RTTI, static runtime.
-set(lean_flags -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections)
+# (No -fdata-sections: MinGW then places zero-filled objects, the 18 KB
+# application object among them, in .data instead of .bss.)
+set(lean_flags -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -ffunction-sections)
 target_compile_options(launcher_core PRIVATE ${lean_flags})
 target_compile_definitions(launcher_core PRIVATE _WIN32_WINNT=0x0501 WINVER=0x0501)
 

@@ -79,6 +79,13 @@ SimFile ParseFile(const json& spec, const std::string& baseFolder)
     return file;
 }
 
+// A member of the scenario, or an empty one of the same kind.
+const json& Member(const json& scenario, const char* name, const json& empty)
+{
+    const auto found = scenario.find(name);
+    return found == scenario.end() ? empty : *found;
+}
+
 void Load(const json& scenario, const std::string& baseFolder, SimulatedMachine& machine)
 {
     if (scenario.contains("version")) {
@@ -98,18 +105,20 @@ void Load(const json& scenario, const std::string& baseFolder, SimulatedMachine&
         machine.SetCurrentFolder(scenario.at("current_folder").get<std::string>());
     machine.registry.SetWow64(scenario.value("wow64", false));
 
-    for (const auto& [keyPath, values] : scenario.value("registry", json::object()).items()) {
+    const json noObject = json::object();
+    const json noArray = json::array();
+    for (const auto& [keyPath, values] : Member(scenario, "registry", noObject).items()) {
         machine.registry.AddKey(keyPath);
         for (const auto& [name, spec] : values.items())
             machine.registry.SetValue(keyPath, name, ParseValue(spec));
     }
-    for (const auto& [path, spec] : scenario.value("files", json::object()).items())
+    for (const auto& [path, spec] : Member(scenario, "files", noObject).items())
         machine.files.AddFile(path, ParseFile(spec, baseFolder));
-    for (const auto& folder : scenario.value("folders", json::array()))
+    for (const auto& folder : Member(scenario, "folders", noArray))
         machine.files.AddFolder(folder.get<std::string>());
-    for (const auto& [extension, result] : scenario.value("shell", json::object()).items())
+    for (const auto& [extension, result] : Member(scenario, "shell", noObject).items())
         machine.shell.Associate(extension, result.get<win::INT_PTR>());
-    for (const auto& answer : scenario.value("answers", json::array()))
+    for (const auto& answer : Member(scenario, "answers", noArray))
         machine.user.QueueAnswer(answer.get<int>());
 }
 

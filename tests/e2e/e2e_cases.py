@@ -1,0 +1,270 @@
+"""The end-to-end cases: a medium, a Windows flavour, and what Setup.exe must
+do on it, as seen by the helper programs.
+
+Each case lists the events it expects in order: programs started (their own
+file and the command line they received), message boxes (caption, text,
+buttons) and shell opens of update packages. Setup.exe does not wait for
+shell opens, so those are compared regardless of where they fall in the log.
+"""
+
+from dataclasses import dataclass, field
+
+from wineprefix import MSU_HANDLER
+
+STUB = "stub"  # a copy of the stand-in installer, which records its start
+
+IDOK = 1
+DEFAULT_CAPTION = "SetupDrv"
+NOT_SUPPORTED = "The driver of this version does not support this operating system."
+REPLUG = "Please Re-Plugin the USB device on your computer."
+START_FAILED = "CreateProcess failed."
+
+CURRENT_VERSION = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion"
+FINISH_MARK = (CURRENT_VERSION, "FinishInstall", "REG_DWORD", 1)
+
+
+@dataclass
+class Case:
+    name: str
+    prefix: str                      # "win32" or "win64"
+    version: str                     # Wine's Windows version for Setup.exe
+    expect: list                     # events, see process() and friends
+    medium: str = r"C:\media"
+    exe_name: str = "Setup.exe"
+    setting_ini: str | None = None   # None: the medium has no Setting.ini
+    # Files to place: path relative to the medium, or absolute (C:\...),
+    # mapped to STUB or to the file's bytes.
+    files: dict = field(default_factory=dict)
+    # (key, name, type, data) in the view a 32-bit program sees, or with a
+    # fifth item "64" for the native view of a 64-bit prefix.
+    registry: list = field(default_factory=list)
+    args: list = field(default_factory=list)
+    answers: list = field(default_factory=list)  # button IDs, one per box
+
+
+def process(program, command_line=None):
+    """A program started by Setup.exe; by default its command line is its
+    path alone."""
+    return {"event": "process", "module": program,
+            "command_line": program if command_line is None else command_line}
+
+
+def message_box(text, caption=DEFAULT_CAPTION, buttons=(IDOK,)):
+    return {"event": "message_box", "caption": caption, "text": text,
+            "buttons": list(buttons)}
+
+
+def shell_open(file, parameters=""):
+    """The .msu handler started by the shell, as its registration
+    '"<handler>" "%1" %*' forms the command line."""
+    command_line = f'"{MSU_HANDLER}" "{file}" {parameters}'.rstrip()
+    return {"event": "shell_open", "module": MSU_HANDLER, "command_line": command_line}
+
+
+def ini(*lines, section="Const"):
+    """Setting.ini text: one section, lines as "Key=Value"."""
+    return "\r\n".join([f"[{section}]", *lines]) + "\r\n"
+
+
+# A stand-in installer in every flavour's default folder, so that a wrong
+# choice of flavour shows up as a wrong program.
+ALL_INSTALLERS = {rf"{folder}\SetupDrv.exe": STUB
+                  for folder in ("XP_x86", "XP_x64", "Vista_x86", "Vista_x64")}
+
+XP32_INSTALLER = r"C:\media\XP_x86\SetupDrv.exe"
+MSU_BYTES = b"stand-in update package\r\n"
+
+# Package command lines at the 512-byte limit: a medium folder whose length
+# puts "<folder>\Tool.exe <255-character argument> Silence" at exactly 511
+# characters, and one character more. The installer lives in a short folder
+# so that its own path stays far below the system's path limit.
+LONG_PARAM = "p" * 255
+
+
+def long_medium(length):
+    return "C:\\" + "m" * (length - 3)
+
+
+def package_at_limit_case(name, medium_length, runs):
+    medium = long_medium(medium_length)
+    installer = medium + r"\X\S.exe"
+    tool_command = rf"{medium}\Tool.exe {LONG_PARAM} Silence"
+    assert len(tool_command) == (511 if runs else 512), name
+    return Case(
+        name, "win32", "winxp",
+        medium=medium,
+        setting_ini=ini("SetupXPx86Path=X", "SetupXPx86Exe=S.exe", "SilenceMode=1",
+                        "AnotherAPNum=1", "AnotherAPXPx86Exe0=Tool.exe",
+                        f"LaunchAnotherAPParam={LONG_PARAM}"),
+        files={r"X\S.exe": STUB, "Tool.exe": STUB},
+        expect=[process(installer, installer + " Silence"),
+                process(medium + r"\Tool.exe", tool_command) if runs
+                else message_box(START_FAILED)],
+    )
+
+
+CASES = [
+    # --- Choice of the driver installer -----------------------------------
+    Case("xp32_default", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         expect=[process(XP32_INSTALLER)]),
+    Case("xp64_default", "win64", "winxp64",
+         files=ALL_INSTALLERS,
+         expect=[process(r"C:\media\XP_x64\SetupDrv.exe")]),
+    Case("vista32_default", "win32", "vista",
+         files=ALL_INSTALLERS,
+         expect=[process(r"C:\media\Vista_x86\SetupDrv.exe")]),
+    Case("win7_64_silent", "win64", "win7",
+         args=["silence"],
+         files=ALL_INSTALLERS,
+         expect=[process(r"C:\media\Vista_x64\SetupDrv.exe",
+                         r"C:\media\Vista_x64\SetupDrv.exe Silence")]),
+    Case("key_outside_const_ignored", "win32", "winxp",
+         setting_ini=ini("SetupXPx86Path=", "Setup=Other", section="Other"),
+         files=ALL_INSTALLERS,
+         expect=[process(XP32_INSTALLER)]),
+
+    # --- Silent mode --------------------------------------------------------
+    Case("silence_word_any_case", "win32", "winxp",
+         args=["SILENCE"],
+         files=ALL_INSTALLERS,
+         expect=[process(XP32_INSTALLER, XP32_INSTALLER + " Silence")]),
+    Case("silence_word_must_be_whole", "win32", "winxp",
+         args=["silenced"],
+         files=ALL_INSTALLERS,
+         expect=[process(XP32_INSTALLER)]),
+    Case("silence_via_key", "win32", "winxp",
+         setting_ini=ini("SilenceMode=3", "AnotherAPNum=1", "AnotherAPXPx86Exe0=Tool.exe"),
+         files={**ALL_INSTALLERS, "Tool.exe": STUB},
+         expect=[process(XP32_INSTALLER, XP32_INSTALLER + " Silence"),
+                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0 Silence")]),
+
+    # --- Message boxes of the install sequence ------------------------------
+    Case("not_supported", "win32", "winxp",
+         setting_ini=ini("SetupXPx86Path="),
+         # Where an empty folder text would lead, should it be used anyway.
+         files={**ALL_INSTALLERS, "SetupDrv.exe": STUB},
+         expect=[message_box(NOT_SUPPORTED)]),
+    Case("not_supported_custom_text", "win64", "win7",
+         setting_ini=ini("SetupVistax64Exe=", "Setup=MyCaption", "NoSetupPath=No driver here."),
+         files=ALL_INSTALLERS,
+         expect=[message_box("No driver here.", caption="MyCaption")]),
+    Case("missing_installer_custom_caption", "win32", "winxp",
+         setting_ini=ini("Setup=MyCaption"),
+         expect=[message_box(START_FAILED, caption="MyCaption")]),
+
+    # --- Finish mark, re-plug message and packages run after it -------------
+    Case("finish_mark_set", "win32", "winxp",
+         setting_ini=ini("CheckFinishInstall=1", "MustRePlugin=1",
+                         "AnotherAPNum=1", "AnotherAPXPx86Exe0=Tool.exe"),
+         files={**ALL_INSTALLERS, "Tool.exe": STUB},
+         registry=[FINISH_MARK],
+         expect=[process(XP32_INSTALLER),
+                 message_box(REPLUG),
+                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
+    Case("finish_mark_absent", "win32", "winxp",
+         setting_ini=ini("CheckFinishInstall=1", "MustRePlugin=1",
+                         "AnotherAPNum=1", "AnotherAPXPx86Exe0=Tool.exe"),
+         files={**ALL_INSTALLERS, "Tool.exe": STUB},
+         expect=[process(XP32_INSTALLER)]),
+    Case("finish_mark_other_number", "win32", "winxp",
+         setting_ini=ini("CheckFinishInstall=1", "MustRePlugin=1",
+                         "AnotherAPNum=1", "AnotherAPXPx86Exe0=Tool.exe"),
+         files={**ALL_INSTALLERS, "Tool.exe": STUB},
+         registry=[(CURRENT_VERSION, "FinishInstall", "REG_DWORD", 2)],
+         expect=[process(XP32_INSTALLER)]),
+    Case("finish_mark_win7_64", "win64", "win7",
+         setting_ini=ini("CheckFinishInstall=1", "MustRePlugin=1",
+                         "AnotherAPNum=1", "AnotherAPVistax64Exe0=Tool.exe"),
+         files={**ALL_INSTALLERS, "Tool.exe": STUB},
+         # Written in the 32-bit view: SOFTWARE\Wow6432Node\... natively.
+         registry=[FINISH_MARK],
+         expect=[process(r"C:\media\Vista_x64\SetupDrv.exe"),
+                 message_box(REPLUG),
+                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
+    Case("finish_mark_win7_64_native_view_only", "win64", "win7",
+         setting_ini=ini("CheckFinishInstall=1", "MustRePlugin=1",
+                         "AnotherAPNum=1", "AnotherAPVistax64Exe0=Tool.exe"),
+         files={**ALL_INSTALLERS, "Tool.exe": STUB},
+         registry=[FINISH_MARK + ("64",)],
+         expect=[process(r"C:\media\Vista_x64\SetupDrv.exe")]),
+    Case("replug_without_finish_check", "win32", "winxp",
+         setting_ini=ini("MustRePlugin=1", "RePlugin=Plug it in again."),
+         files=ALL_INSTALLERS,
+         expect=[process(XP32_INSTALLER), message_box("Plug it in again.")]),
+
+    # --- Additional packages ------------------------------------------------
+    Case("packages_xp32", "win32", "winxp",
+         setting_ini=ini("AnotherAPNum=3", "AnotherAPXPx86Exe1=KB100.msu",
+                         "AnotherAPXPx86Exe2=Tool.exe", "HotfixSilenceMode=1"),
+         files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES, "Tool.exe": STUB},
+         expect=[process(XP32_INSTALLER),
+                 shell_open(r"C:\media\KB100.msu", "/quiet /norestart"),
+                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
+    Case("packages_xp64_msu_not_silent", "win64", "winxp64",
+         setting_ini=ini("AnotherAPNum=2", "AnotherAPXPx64Exe0=",
+                         "AnotherAPXPx64Exe1=KB100.msu"),
+         files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES},
+         expect=[process(r"C:\media\XP_x64\SetupDrv.exe"),
+                 shell_open(r"C:\media\KB100.msu")]),
+    Case("packages_vista_msu_opened", "win32", "vista",
+         setting_ini=ini("AnotherAPNum=2", "AnotherAPVistax86Exe0=KB100.msu",
+                         "AnotherAPVistax86Exe1=Tool.exe", "HotfixSilenceMode=1"),
+         files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES, "Tool.exe": STUB},
+         expect=[process(r"C:\media\Vista_x86\SetupDrv.exe"),
+                 shell_open(r"C:\media\KB100.msu", "/quiet /norestart"),
+                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
+    Case("packages_win7_msu_skipped", "win32", "win7",
+         setting_ini=ini("AnotherAPNum=2", "AnotherAPVistax86Exe0=KB100.msu",
+                         "AnotherAPVistax86Exe1=Tool.exe", "HotfixSilenceMode=1"),
+         files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES, "Tool.exe": STUB},
+         expect=[process(r"C:\media\Vista_x86\SetupDrv.exe"),
+                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
+    Case("packages_upper_case_msu_is_a_program", "win32", "winxp",
+         setting_ini=ini("AnotherAPNum=2", "AnotherAPXPx86Exe0=KB100.MSU",
+                         "AnotherAPXPx86Exe1=Tool.exe"),
+         files={**ALL_INSTALLERS, "KB100.MSU": MSU_BYTES, "Tool.exe": STUB},
+         expect=[process(XP32_INSTALLER),
+                 message_box(START_FAILED),
+                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
+    Case("packages_count_zero", "win32", "winxp",
+         setting_ini=ini("AnotherAPNum=0", "AnotherAPXPx86Exe0=Tool.exe"),
+         files={**ALL_INSTALLERS, "Tool.exe": STUB},
+         expect=[process(XP32_INSTALLER)]),
+    Case("packages_empty_argument", "win32", "winxp",
+         setting_ini=ini("AnotherAPNum=1", "AnotherAPXPx86Exe0=Tool.exe",
+                         "LaunchAnotherAPParam="),
+         files={**ALL_INSTALLERS, "Tool.exe": STUB},
+         expect=[process(XP32_INSTALLER),
+                 process(r"C:\media\Tool.exe", "C:\\media\\Tool.exe ")]),
+
+    # --- Program paths --------------------------------------------------------
+    Case("medium_with_blanks", "win32", "winxp",
+         medium=r"C:\Driver Setup",
+         setting_ini=ini("AnotherAPNum=1", "AnotherAPXPx86Exe0=Tool.exe"),
+         # What the system's rule for unquoted command lines would run.
+         files={**ALL_INSTALLERS, "Tool.exe": STUB, r"C:\Driver.exe": STUB},
+         expect=[process(r"C:\Driver Setup\XP_x86\SetupDrv.exe"),
+                 process(r"C:\Driver Setup\Tool.exe", r"C:\Driver Setup\Tool.exe 0")]),
+    Case("renamed_setup", "win32", "winxp",
+         exe_name="Setup (1).exe",
+         setting_ini=ini("SetupXPx86Exe=Other.exe"),
+         files={**ALL_INSTALLERS, r"XP_x86\Other.exe": STUB},
+         expect=[process(r"C:\media\XP_x86\Other.exe")]),
+    Case("installer_without_extension", "win32", "winxp",
+         setting_ini=ini("SetupXPx86Exe=SetupDrv"),
+         files=ALL_INSTALLERS,
+         expect=[process(XP32_INSTALLER, r"C:\media\XP_x86\SetupDrv")]),
+    Case("long_installer_command", "win32", "winxp",
+         args=["silence"],
+         # 505 characters, 513 with " Silence".
+         setting_ini=ini("SetupXPx86Path=" + "P" * 255,
+                         "SetupXPx86Exe=" + "E" * 236 + ".exe"),
+         files=ALL_INSTALLERS,
+         expect=[message_box(START_FAILED)]),
+    package_at_limit_case("package_command_511_runs", 238, runs=True),
+    package_at_limit_case("package_command_512_refused", 239, runs=False),
+]
+
+CASES_BY_NAME = {case.name: case for case in CASES}
+assert len(CASES_BY_NAME) == len(CASES), "case names must be unique"

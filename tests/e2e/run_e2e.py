@@ -1,0 +1,305 @@
+#!/usr/bin/python3
+"""Runs Setup.exe under Wine on the media of the end-to-end cases and checks
+what it did against what each case expects.
+
+  run_e2e.py --build-dir DIR --setup-exe PATH --stubs-dir DIR [--case NAME]...
+  run_e2e.py --list
+
+For each case: a snapshot of the cached base prefix, the medium laid out in
+its drive C, the Windows version set for Setup.exe, the message-box watcher
+started, then Setup.exe run and waited for. The stand-in programs and the
+watcher write one event log; the whole ordered list of events must equal the
+case's expectation. The run happens on one Xvfb display of its own.
+"""
+
+import argparse
+import difflib
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+from e2e_cases import CASES, CASES_BY_NAME, STUB  # noqa: E402
+from wineprefix import (TOOLS_DIR, base_env, ensure_base, import_registry,  # noqa: E402
+                        kill_server, locked, place_file, snapshot, unix_path)
+
+SETUP_TIMEOUT = 60       # Setup.exe must have ended by then
+SETTLE_TIMEOUT = 30      # for programs it left running (shell opens)
+WATCHER_TIMEOUT = 240    # the watcher's own hard stop, beyond any case
+
+LOG = r"C:\e2e_log\events.jsonl"
+WATCHER = TOOLS_DIR + r"\msgbox_watcher.exe"
+ANSWERS = TOOLS_DIR + r"\answers.txt"
+STOP = TOOLS_DIR + r"\stop"
+WATCHER_READY = TOOLS_DIR + r"\watcher-ready"
+
+# The fields that matter per kind of event; anything else a helper logs is
+# left out of the comparison.
+FIELDS = {
+    "process": ("event", "module", "command_line"),
+    "message_box": ("event", "caption", "text", "buttons"),
+    "shell_open": ("event", "module", "command_line"),
+    "dialog": ("event", "caption"),
+}
+# Setup.exe does not wait for what it opens through the shell.
+UNORDERED = {"shell_open"}
+# Dialogs that are not message boxes (the completion dialog) may end before
+# the watcher gets to see them; they are reported but not compared.
+NOT_COMPARED = {"dialog"}
+
+
+def write_new(target, data):
+    """Writes a file into a snapshot, never through a hard link into the base."""
+    target.parent.mkdir(parents=True, exist_ok=True)
+    if target.exists():
+        target.unlink()
+    target.write_bytes(data)
+
+
+def prepare_medium(case, prefix, setup_exe, stubs_dir):
+    medium = unix_path(prefix, case.medium)
+    place_file(setup_exe, medium / case.exe_name)
+    if case.setting_ini is not None:
+        write_new(medium / "Setting.ini", case.setting_ini.encode("ascii"))
+    for path, content in case.files.items():
+        target = unix_path(prefix, path) if ":" in path else medium.joinpath(*path.split("\\"))
+        if content == STUB:
+            place_file(stubs_dir / "stub_installer.exe", target)
+        else:
+            write_new(target, content)
+    for helper in ("msu_handler.exe", "msgbox_watcher.exe"):
+        place_file(stubs_dir / helper, unix_path(prefix, TOOLS_DIR + "\\" + helper))
+    write_new(unix_path(prefix, ANSWERS), "".join(f"{a}\n" for a in case.answers).encode())
+    unix_path(prefix, LOG).parent.mkdir(parents=True, exist_ok=True)
+    return medium
+
+
+def registry_for(case):
+    """Registry values of the case by view; the Windows version of Setup.exe
+    goes to HKCU, which both views share."""
+    views = {"32": [(rf"HKCU\Software\Wine\AppDefaults\{case.exe_name}",
+                     "Version", "REG_SZ", case.version)], "64": []}
+    for entry in case.registry:
+        views[entry[4] if len(entry) > 4 else "32"].append(entry[:4])
+    return views
+
+
+def programs_still_running(prefix):
+    """Programs running in the prefix other than Wine's own and the watcher:
+    what Setup.exe started and left running."""
+    marker = f"WINEPREFIX={prefix}".encode()
+    running = []
+    for entry in os.scandir("/proc"):
+        if not entry.name.isdigit():
+            continue
+        try:
+            environ = Path(entry.path, "environ").read_bytes().split(b"\0")
+            argv = Path(entry.path, "cmdline").read_bytes().split(b"\0")
+        except OSError:
+            continue
+        program = argv[0].decode(errors="replace")
+        if marker not in environ or not program:  # not ours, or a zombie
+            continue
+        lower = program.lower()
+        if (lower.startswith("c:\\windows\\") or lower.endswith("msgbox_watcher.exe")
+                or os.path.basename(program).startswith("wineserver")):
+            continue
+        running.append(program)
+    return running
+
+
+def wait_until(condition, timeout, step=0.05):
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(step)
+    return True
+
+
+def read_events(log_path):
+    events = []
+    if not log_path.exists():
+        return events
+    for line in log_path.read_text(encoding="latin-1").splitlines():
+        try:
+            event = json.loads(line)
+        except ValueError:
+            event = {"event": "unreadable log line", "line": line}
+        fields = FIELDS.get(event.get("event"))
+        if fields:
+            event = {key: event.get(key) for key in fields}
+        if event.get("event") == "shell_open" and event.get("command_line"):
+            # An empty %* leaves trailing blanks; they are the shell's, not ours.
+            event["command_line"] = event["command_line"].rstrip()
+        events.append(event)
+    return events
+
+
+def compare(expected, actual):
+    """Problems found, as lines; empty when the events match."""
+    def lines(events):
+        return [json.dumps(e) for e in events]
+
+    problems = []
+    ordered_expected = [e for e in expected if e["event"] not in UNORDERED]
+    ordered_actual = [e for e in actual if e["event"] not in UNORDERED | NOT_COMPARED]
+    if ordered_expected != ordered_actual:
+        problems.append("ordered events differ (- expected, + actual):")
+        problems += difflib.unified_diff(lines(ordered_expected), lines(ordered_actual),
+                                         lineterm="", n=10)
+    shell_expected = sorted(lines(e for e in expected if e["event"] in UNORDERED))
+    shell_actual = sorted(lines(e for e in actual if e["event"] in UNORDERED))
+    if shell_expected != shell_actual:
+        problems.append("shell opens differ (- expected, + actual):")
+        problems += difflib.unified_diff(shell_expected, shell_actual, lineterm="", n=10)
+    return problems
+
+
+def run_case(case, args):
+    """Runs one case; returns (problems, timings in seconds)."""
+    timings = {}
+    start = time.monotonic()
+    base = ensure_base(args.build_dir, case.prefix)
+    timings["base prefix"] = time.monotonic() - start
+
+    work = Path(args.build_dir, "e2e-runs", case.name)
+    prefix = snapshot(base, work / "prefix")
+    medium = prepare_medium(case, prefix, args.setup_exe, args.stubs_dir)
+    timings["snapshot"] = time.monotonic() - start - timings["base prefix"]
+
+    env = base_env(prefix, E2E_LOG=LOG)
+    problems = []
+    watcher = None
+    try:
+        # The registry first, then the watcher, fully started before
+        # Setup.exe so that it is looking before any box can appear.
+        step = time.monotonic()
+        for view, entries in registry_for(case).items():
+            import_registry(prefix, entries, view=view)
+        timings["registry"] = time.monotonic() - step
+        step = time.monotonic()
+        watcher = subprocess.Popen(
+            ["wine", WATCHER, ANSWERS, STOP, str(WATCHER_TIMEOUT), WATCHER_READY],
+            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_until(lambda: unix_path(prefix, WATCHER_READY).exists()
+                   or watcher.poll() is not None, 30)
+        if not unix_path(prefix, WATCHER_READY).exists():
+            raise RuntimeError(f"the message-box watcher did not start (exit {watcher.poll()})")
+        timings["watcher"] = time.monotonic() - step
+
+        run_start = time.monotonic()
+        setup = [rf"{case.medium}\{case.exe_name}", *case.args]
+        try:
+            subprocess.run(["wine", *setup], cwd=medium, env=env, timeout=SETUP_TIMEOUT,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except subprocess.TimeoutExpired:
+            problems.append(f"Setup.exe did not end within {SETUP_TIMEOUT} s")
+        if not wait_until(lambda: not programs_still_running(prefix), SETTLE_TIMEOUT):
+            problems.append(f"programs still running {SETTLE_TIMEOUT} s after Setup.exe: "
+                            f"{programs_still_running(prefix)}")
+        timings["Setup.exe"] = time.monotonic() - run_start
+
+        write_new(unix_path(prefix, STOP), b"")
+        try:
+            watcher.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            problems.append("the watcher did not stop")
+    finally:
+        step = time.monotonic()
+        if watcher and watcher.poll() is None:
+            watcher.kill()
+        kill_server(prefix)
+        timings["end"] = time.monotonic() - step
+
+    events = read_events(unix_path(prefix, LOG))
+    problems += compare(case.expect, events)
+    if problems:
+        problems.append("full event log:")
+        problems += [f"  {json.dumps(e)}" for e in events]
+        problems.append(f"prefix kept for inspection: {prefix}")
+    elif not args.keep:
+        shutil.rmtree(work)
+    timings["total"] = time.monotonic() - start
+    return problems, timings
+
+
+def run_cases(args):
+    names = args.case or [case.name for case in CASES]
+    failed = []
+    start = time.monotonic()
+    for name in names:
+        problems, timings = run_case(CASES_BY_NAME[name], args)
+        detail = ", ".join(f"{k} {v:.1f} s" for k, v in timings.items())
+        print(f"{'FAIL' if problems else 'PASS'} {name} ({detail})", flush=True)
+        for line in problems:
+            print(f"    {line}")
+        if problems:
+            failed.append(name)
+    print(f"{len(names) - len(failed)} of {len(names)} cases passed "
+          f"in {time.monotonic() - start:.1f} s", flush=True)
+    if failed:
+        print("failed: " + " ".join(failed))
+    return 1 if failed else 0
+
+
+def run_under_xvfb(argv, build_dir):
+    """Runs this script again on a display of its own.
+
+    `xvfb-run -a` picks the first free display number, which two runs
+    starting together can both pick; a lock held until the inner run reports
+    that it has started (its display is then taken) keeps them apart."""
+    read_end, write_end = os.pipe()
+    env = dict(os.environ, E2E_READY_FD=str(write_end))
+    with locked(Path(build_dir) / "e2e-xvfb.lock"):
+        child = subprocess.Popen(
+            ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24",
+             "/usr/bin/python3", str(Path(__file__).resolve()), "--inner", *argv],
+            env=env, pass_fds=(write_end,))
+        os.close(write_end)
+        os.read(read_end, 1)  # the start report, or end of file if the child died
+        os.close(read_end)
+    return child.wait()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--list", action="store_true", help="print the case names")
+    parser.add_argument("--build-dir", type=Path)
+    parser.add_argument("--setup-exe", type=Path)
+    parser.add_argument("--stubs-dir", type=Path)
+    parser.add_argument("--case", action="append", choices=sorted(CASES_BY_NAME),
+                        metavar="NAME", help="run only this case (repeatable)")
+    parser.add_argument("--keep", action="store_true",
+                        help="keep the prefixes of passing cases too")
+    parser.add_argument("--inner", action="store_true", help=argparse.SUPPRESS)
+    args = parser.parse_args()
+
+    if args.list:
+        print("\n".join(case.name for case in CASES))
+        return 0
+    for option in ("build_dir", "setup_exe", "stubs_dir"):
+        if getattr(args, option) is None:
+            parser.error(f"--{option.replace('_', '-')} is required")
+    args.build_dir = args.build_dir.resolve()
+    missing = [str(p) for p in [args.setup_exe] + [args.stubs_dir / f"{h}.exe" for h in
+               ("stub_installer", "msu_handler", "msgbox_watcher")] if not p.is_file()]
+    if missing:
+        parser.error("missing: " + ", ".join(missing))
+
+    if not args.inner:
+        return run_under_xvfb(sys.argv[1:], args.build_dir)
+    ready = os.environ.pop("E2E_READY_FD", None)
+    if ready:
+        os.write(int(ready), b"1")
+        os.close(int(ready))
+    return run_cases(args)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

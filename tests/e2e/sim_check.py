@@ -1,0 +1,132 @@
+#!/usr/bin/python3
+"""Plays the end-to-end cases on the simulated Windows machine.
+
+Each case of e2e_cases.py becomes a scenario: the Windows flavour Wine stands
+for, the medium's files, the registry values, the .msu association and the
+message-box answers. launcher_sim runs the launcher on it; its effect trace is
+turned into the events the helper programs log under Wine, and those must
+equal the case's expectation, exactly as the run under Wine must. So one
+table holds the simulated machine and Wine to the same behaviour.
+
+  sim_check.py --launcher-sim PATH [--case NAME]...
+"""
+
+import argparse
+import json
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+from e2e_cases import CASES, CASES_BY_NAME, STUB  # noqa: E402
+from run_e2e import compare  # noqa: E402
+from wineprefix import MSU_HANDLER  # noqa: E402
+
+# What GetVersionExA reports to a 32-bit program for each Windows version
+# Wine is given (platform 2 throughout).
+VERSIONS = {
+    "winxp": (5, 1, 2600, "Service Pack 3"),
+    "winxp64": (5, 2, 3790, "Service Pack 2"),
+    "vista": (6, 0, 6002, "Service Pack 2"),
+    "win2008": (6, 0, 6002, "Service Pack 2"),
+    "win7": (6, 1, 7601, "Service Pack 1"),
+    "win8": (6, 2, 9200, ""),
+}
+
+CURRENT_VERSION = r"SOFTWARE\Microsoft\Windows\CurrentVersion"
+# ShellExecuteA's answer under Wine when the association starts the handler.
+SHELL_ACCEPTED = 33
+
+
+def registry_data(kind, data):
+    return {"type": kind, "data": data}
+
+
+def scenario_for(case):
+    major, minor, build, service_pack = VERSIONS[case.version]
+    program = rf"{case.medium}\{case.exe_name}"
+    registry = {CURRENT_VERSION: {}}
+    if case.prefix == "win64":
+        registry[CURRENT_VERSION]["ProgramFilesDir (x86)"] = registry_data(
+            "REG_SZ", r"C:\Program Files (x86)")
+    for key, name, kind, data, *view in case.registry:
+        if view:  # the 64-bit view, out of a 32-bit program's sight
+            continue
+        path = key.split("\\", 1)[1]  # beneath HKLM
+        registry.setdefault(path, {})[name] = registry_data(kind, data)
+
+    files = {program: {"program": {}}, MSU_HANDLER: {"program": {}}}
+    if case.setting_ini is not None:
+        files[rf"{case.medium}\Setting.ini"] = {"text": case.setting_ini}
+    for path, content in case.files.items():
+        full = path if ":" in path else rf"{case.medium}\{path}"
+        files[full] = {"program": {}} if content == STUB else {}
+
+    return {
+        "version": {"platform": 2, "major": major, "minor": minor, "build": build,
+                    "service_pack": service_pack},
+        "program": program,
+        "command_line": " ".join([f'"{program}"', *case.args]),
+        "current_folder": case.medium,
+        "wow64": case.prefix == "win64",
+        "registry": registry,
+        "files": files,
+        "shell": {".msu": SHELL_ACCEPTED},
+        "answers": case.answers,
+    }
+
+
+def events_from(trace):
+    """The events the helper programs would have logged for this trace."""
+    events = []
+    for effect in trace:
+        kind = effect["effect"]
+        if kind == "create_process" and effect["result"]:
+            events.append({"event": "process", "module": effect["module"],
+                           "command_line": effect["command_line"]})
+        elif kind == "message_box":
+            buttons = [1, 2] if effect["style"] & 0xF == 1 else [1]
+            events.append({"event": "message_box", "caption": effect["caption"],
+                           "text": effect["text"], "buttons": buttons})
+        elif kind == "shell_open" and effect["result"] > 32:
+            parameters = effect["parameters"] or ""
+            events.append({"event": "shell_open", "module": MSU_HANDLER,
+                           "command_line": f'"{MSU_HANDLER}" "{effect["file"]}" {parameters}'.rstrip()})
+    return events
+
+
+def check(case, launcher_sim):
+    with tempfile.TemporaryDirectory() as folder:
+        scenario_path = Path(folder, "scenario.json")
+        scenario_path.write_text(json.dumps(scenario_for(case)))
+        run = subprocess.run([launcher_sim, str(scenario_path)], capture_output=True, text=True)
+    if run.returncode != 0:
+        return [f"launcher_sim failed ({run.returncode}): {run.stderr.strip()}"]
+    trace = [json.loads(line) for line in run.stdout.splitlines()]
+    problems = compare(case.expect, events_from(trace))
+    if problems:
+        problems += ["trace:"] + [f"  {line}" for line in run.stdout.splitlines()]
+    return problems
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--launcher-sim", required=True)
+    parser.add_argument("--case", action="append", choices=sorted(CASES_BY_NAME), metavar="NAME")
+    args = parser.parse_args()
+    names = args.case or [case.name for case in CASES]
+    failed = 0
+    for name in names:
+        problems = check(CASES_BY_NAME[name], args.launcher_sim)
+        print(f"{'FAIL' if problems else 'PASS'} {name}")
+        for line in problems:
+            print(f"    {line}")
+        failed += bool(problems)
+    print(f"{len(names) - failed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
