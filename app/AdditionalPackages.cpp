@@ -38,7 +38,7 @@ void CLauncherApp::LaunchAdditionalPackages(const char* programFolder, const cha
             // An update package is not waited for; a file path that does not
             // fit is passed over like one the shell refuses.
             PathText file;
-            if (!text::Join(file, {programFolder, "\\", entry}))
+            if (IsCutText(entry) || !text::Join(file, {programFolder, "\\", entry}))
                 continue;
             const win::INT_PTR result = m_os.ShellExecuteA(
                 nullptr, "open", file, s.HotfixSilenceMode ? hotfixParams : nullptr, nullptr,
@@ -49,6 +49,7 @@ void CLauncherApp::LaunchAdditionalPackages(const char* programFolder, const cha
             PathText command;
             PathText programPath;
             const bool formed =
+                !IsCutText(entry) && !IsCutText(s.LaunchAnotherAPParam) &&
                 text::Join(command, {programFolder, "\\", entry, " ", s.LaunchAnotherAPParam}) &&
                 text::Join(programPath, {programFolder, "\\", entry}) &&
                 AddDefaultExtension(programPath);

@@ -75,7 +75,8 @@ void CLauncherApp::RunDriverInstaller(const char* programFolder)
 
     PathText installerCommand;
     PathText programPath;
-    const bool formed = text::Join(installerCommand, {programFolder, "\\", path, "\\", file}) &&
+    const bool formed = !IsCutText(path) && !IsCutText(file) &&
+                        text::Join(installerCommand, {programFolder, "\\", path, "\\", file}) &&
                         text::Copy(programPath, installerCommand) &&
                         AddDefaultExtension(programPath);
     RunInstaller(formed ? programPath : nullptr, installerCommand);

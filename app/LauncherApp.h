@@ -51,7 +51,18 @@ public:
     char MatchedDeviceIds[kMatchedDeviceSlots][kPathSize] = {};
     std::int32_t MatchedDeviceCount = 0;
 
+    // A settings text whose value in the file was longer than its buffer: it
+    // holds only the first 255 characters, and no path or command is formed
+    // from it.
+    bool IsCutText(const char* settingsText) const;
+    void NoteCutText(const char* settingsText);
+
 private:
+    static constexpr int kMaxCutTexts = 64; // more than the record has texts
+
+    const char* m_cutTexts[kMaxCutTexts] = {};
+    int m_cutTextCount = 0;
+
     void RunDriverInstaller(const char* programFolder);
     void ShowMessage(const char* text);
 };

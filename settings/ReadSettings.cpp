@@ -8,16 +8,26 @@ namespace {
 // unknown or too long) every key takes its default.
 class SettingsReader {
 public:
-    SettingsReader(Platform& os, const char* path) : m_os(os), m_path(path) {}
+    SettingsReader(CLauncherApp& app, Platform& os, const char* path)
+        : m_app(app), m_os(os), m_path(path)
+    {
+    }
 
+    // A value longer than the text's 255 characters is cut to them; one byte
+    // more in the read tells the cut text from one that fits exactly.
     void ReadText(const char* key, const char* defaultText, LauncherSettings::Text& out)
     {
         if (m_path == nullptr) {
             text::Copy(out, defaultText);
             return;
         }
-        m_os.GetPrivateProfileStringA("Const", key, defaultText, out, sizeof out, m_path);
-        out[sizeof out - 1] = '\0';
+        char value[sizeof out + 1];
+        const win::DWORD length =
+            m_os.GetPrivateProfileStringA("Const", key, defaultText, value, sizeof value, m_path);
+        value[sizeof out - 1] = '\0';
+        text::Copy(out, value);
+        if (length >= sizeof out)
+            m_app.NoteCutText(out);
     }
 
     std::int32_t ReadNumber(const char* key)
@@ -39,6 +49,7 @@ public:
     }
 
 private:
+    CLauncherApp& m_app;
     Platform& m_os;
     const char* m_path;
 };
@@ -50,12 +61,27 @@ std::int32_t AtMost(std::int32_t value, std::int32_t capacity)
 
 } // namespace
 
+void CLauncherApp::NoteCutText(const char* settingsText)
+{
+    if (m_cutTextCount < kMaxCutTexts)
+        m_cutTexts[m_cutTextCount++] = settingsText;
+}
+
+bool CLauncherApp::IsCutText(const char* settingsText) const
+{
+    for (int i = 0; i < m_cutTextCount; ++i) {
+        if (m_cutTexts[i] == settingsText)
+            return true;
+    }
+    return false;
+}
+
 int CLauncherApp::ReadSettings()
 {
     PathText settingsPath;
     const bool havePath = GetProgramFolder(m_os, settingsPath) &&
                           text::Append(settingsPath, "\\Setting.ini");
-    SettingsReader reader(m_os, havePath ? settingsPath : nullptr);
+    SettingsReader reader(*this, m_os, havePath ? settingsPath : nullptr);
     LauncherSettings& s = Settings;
 
     // The lists have fixed room; a larger count in the file is capped here so

@@ -222,3 +222,50 @@ TEST_F(LauncherTest, RunInstallerAppendsSilenceInPlace)
     EXPECT_EQ(launcher.RunInstaller("D:\\Missing.exe", missing), 0);
     EXPECT_EQ(MessageTexts(), Strings{kStartFailed});
 }
+
+TEST(InstallSequence, ATextCutTo255CharactersNeverNamesAProgram)
+{
+    struct Case {
+        const char* label;
+        std::string key;
+        std::size_t length;
+        bool runs;
+    };
+    const Case cases[] = {
+        // label                key                     value length  runs
+        {"whole folder",        "SetupXPx86Path",       255,          true},
+        {"cut folder",          "SetupXPx86Path",       256,          false},
+        {"cut file name",       "SetupXPx86Exe",        300,          false},
+    };
+    for (const Case& c : cases) {
+        SimulatedRun run;
+        const std::string value(c.length, 'x');
+        run.WriteSettings("[Const]\n" + c.key + "=" + value + "\n");
+        // A program where the first 255 characters would lead.
+        const std::string cut = value.substr(0, 255);
+        run.AddProgram(c.key == "SetupXPx86Path" ? "D:\\" + cut + "\\SetupDrv.exe"
+                                                 : "D:\\XP_x86\\" + cut + ".exe");
+        run.RunLauncher();
+        EXPECT_EQ(run.StartedCommandLines().size(), c.runs ? 1u : 0u) << c.label;
+        EXPECT_EQ(run.MessageTexts(), c.runs ? Strings{} : Strings{kStartFailed}) << c.label;
+    }
+}
+
+TEST_F(LauncherTest, APackageEntryCutTo255CharactersIsNeverStarted)
+{
+    const std::string entry(300, 'p');
+    // The third entry, cut, ends in ".msu" but is not the name in the file.
+    const std::string update = std::string(251, 'k') + ".msu";
+    WriteSettings("[Const]\nAnotherAPNum=3\nAnotherAPXPx86Exe0=" + entry +
+                  "\nAnotherAPXPx86Exe1=" + entry + ".msu\nAnotherAPXPx86Exe2=" + update + "zz\n");
+    AddDataFile("D:\\" + update);
+    AddProgram("D:\\XP_x86\\SetupDrv.exe");
+    AddProgram("D:\\" + entry.substr(0, 255) + ".exe");
+    machine.shell.Associate(".msu", 42);
+    RunLauncher();
+    EXPECT_EQ(StartedCommandLines(), Strings{"D:\\XP_x86\\SetupDrv.exe"});
+    // The second entry, cut, has lost its ".msu" as well: a program that is
+    // not started either.
+    EXPECT_TRUE(Effects("shell_open").empty());
+    EXPECT_EQ(MessageTexts(), (Strings{kStartFailed, kStartFailed}));
+}
