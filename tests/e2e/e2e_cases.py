@@ -23,11 +23,30 @@ CURRENT_VERSION = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion"
 FINISH_MARK = (CURRENT_VERSION, "FinishInstall", "REG_DWORD", 1)
 
 
+def prefix_wide_version(version, build, service_pack, service_pack_number):
+    """Registry values that set the Windows version of the whole prefix;
+    Wine honours them only while no per-program version is set."""
+    nt = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion"
+    return [(nt, "CurrentVersion", "REG_SZ", version),
+            (nt, "CurrentBuildNumber", "REG_SZ", build),
+            (nt, "CSDVersion", "REG_SZ", service_pack),
+            (r"HKLM\System\CurrentControlSet\Control\Windows", "CSDVersion", "REG_DWORD",
+             service_pack_number << 8)]
+
+
+# Versions that Wine's per-program table lacks, set for the whole prefix.
+PREFIX_VERSIONS = {
+    "vista_sp1": prefix_wide_version("6.0", "6001", "Service Pack 1", 1),
+    "win7_no_sp": prefix_wide_version("6.1", "7600", "", 0),
+}
+
+
 @dataclass
 class Case:
     name: str
     prefix: str                      # "win32" or "win64"
-    version: str                     # Wine's Windows version for Setup.exe
+    version: str                     # Windows version for Setup.exe: a name
+                                     # of Wine's table, or of PREFIX_VERSIONS
     expect: list                     # events, see process() and friends
     medium: str = r"C:\media"
     exe_name: str = "Setup.exe"
@@ -219,6 +238,20 @@ CASES = [
                          "AnotherAPVistax86Exe1=Tool.exe", "HotfixSilenceMode=1"),
          files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES, "Tool.exe": STUB},
          expect=[process(r"C:\media\Vista_x86\SetupDrv.exe"),
+                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
+    # Update packages are skipped on Vista SP1 and on Windows 7 each alone
+    # (Wine's "win7" also reports Service Pack 1, so it shows both at once).
+    Case("packages_vista_sp1_msu_skipped", "win32", "vista_sp1",
+         setting_ini=ini("AnotherAPNum=2", "AnotherAPVistax86Exe0=KB100.msu",
+                         "AnotherAPVistax86Exe1=Tool.exe", "HotfixSilenceMode=1"),
+         files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES, "Tool.exe": STUB},
+         expect=[process(r"C:\media\Vista_x86\SetupDrv.exe"),
+                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
+    Case("packages_win7_without_service_pack_msu_skipped", "win64", "win7_no_sp",
+         setting_ini=ini("AnotherAPNum=2", "AnotherAPVistax64Exe0=KB100.msu",
+                         "AnotherAPVistax64Exe1=Tool.exe", "HotfixSilenceMode=1"),
+         files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES, "Tool.exe": STUB},
+         expect=[process(r"C:\media\Vista_x64\SetupDrv.exe"),
                  process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
     Case("packages_upper_case_msu_is_a_program", "win32", "winxp",
          setting_ini=ini("AnotherAPNum=2", "AnotherAPXPx86Exe0=KB100.MSU",

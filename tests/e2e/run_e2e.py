@@ -22,9 +22,10 @@ import sys
 import time
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from e2e_cases import CASES, CASES_BY_NAME, STUB  # noqa: E402
+from e2e_cases import CASES, CASES_BY_NAME, PREFIX_VERSIONS, STUB  # noqa: E402
 from wineprefix import (TOOLS_DIR, base_env, ensure_base, import_registry,  # noqa: E402
                         kill_server, locked, place_file, snapshot, unix_path)
 
@@ -80,10 +81,12 @@ def prepare_medium(case, prefix, setup_exe, stubs_dir):
 
 
 def registry_for(case):
-    """Registry values of the case by view; the Windows version of Setup.exe
-    goes to HKCU, which both views share."""
-    views = {"32": [(rf"HKCU\Software\Wine\AppDefaults\{case.exe_name}",
-                     "Version", "REG_SZ", case.version)], "64": []}
+    """Registry values of the case by view: first the Windows version, for
+    Setup.exe alone (HKCU, which both views share) or for the whole prefix."""
+    views = {"32": list(PREFIX_VERSIONS.get(case.version, [])), "64": []}
+    if case.version not in PREFIX_VERSIONS:
+        views["32"].append((rf"HKCU\Software\Wine\AppDefaults\{case.exe_name}",
+                            "Version", "REG_SZ", case.version))
     for entry in case.registry:
         views[entry[4] if len(entry) > 4 else "32"].append(entry[:4])
     return views
@@ -161,8 +164,10 @@ def compare(expected, actual):
     return problems
 
 
-def run_case(case, args):
-    """Runs one case; returns (problems, timings in seconds)."""
+def run_medium(case, args):
+    """Runs Setup.exe on the medium of one case, in a snapshot kept under
+    the build tree; returns (events logged, problems of the run, timings in
+    seconds, the snapshot's folder)."""
     timings = {}
     start = time.monotonic()
     base = ensure_base(args.build_dir, case.prefix)
@@ -217,15 +222,20 @@ def run_case(case, args):
         kill_server(prefix)
         timings["end"] = time.monotonic() - step
 
-    events = read_events(unix_path(prefix, LOG))
+    timings["total"] = time.monotonic() - start
+    return read_events(unix_path(prefix, LOG)), problems, timings, work
+
+
+def run_case(case, args):
+    """Runs one case; returns (problems, timings in seconds)."""
+    events, problems, timings, work = run_medium(case, args)
     problems += compare(case.expect, events)
     if problems:
         problems.append("full event log:")
         problems += [f"  {json.dumps(e)}" for e in events]
-        problems.append(f"prefix kept for inspection: {prefix}")
+        problems.append(f"prefix kept for inspection: {work / 'prefix'}")
     elif not args.keep:
         shutil.rmtree(work)
-    timings["total"] = time.monotonic() - start
     return problems, timings
 
 
@@ -234,7 +244,10 @@ def run_cases(args):
     failed = []
     start = time.monotonic()
     for name in names:
-        problems, timings = run_case(CASES_BY_NAME[name], args)
+        try:
+            problems, timings = run_case(CASES_BY_NAME[name], args)
+        except (OSError, RuntimeError, subprocess.SubprocessError) as error:
+            problems, timings = [f"could not run the case: {error}"], {}
         detail = ", ".join(f"{k} {v:.1f} s" for k, v in timings.items())
         print(f"{'FAIL' if problems else 'PASS'} {name} ({detail})", flush=True)
         for line in problems:

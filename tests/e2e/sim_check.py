@@ -33,6 +33,9 @@ VERSIONS = {
     "win2008": (6, 0, 6002, "Service Pack 2"),
     "win7": (6, 1, 7601, "Service Pack 1"),
     "win8": (6, 2, 9200, ""),
+    # set for the whole prefix
+    "vista_sp1": (6, 0, 6001, "Service Pack 1"),
+    "win7_no_sp": (6, 1, 7600, ""),
 }
 
 CURRENT_VERSION = r"SOFTWARE\Microsoft\Windows\CurrentVersion"

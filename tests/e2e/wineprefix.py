@@ -163,7 +163,12 @@ def locked(lock_path):
 
 
 def ensure_base(build_dir, kind):
-    """The finished base prefix of this kind, made first when missing.
+    """The finished base prefix of this kind, made first when missing."""
+    return _ensure_base(build_dir, kind)[0]
+
+
+def _ensure_base(build_dir, kind):
+    """(path, whether this call made it).
 
     Safe for several processes at once: the making runs under a lock file, in
     a temporary directory that is renamed into place only when complete, so
@@ -172,13 +177,15 @@ def ensure_base(build_dir, kind):
         raise ValueError(f"unknown prefix kind {kind}")
     final = base_prefix_path(build_dir, kind)
     if (final / READY_MARK).exists():
-        return final
+        return final, False
     with locked(prefixes_root(build_dir) / f".{kind}.lock"):
         if (final / READY_MARK).exists():
-            return final
+            return final, False
         if final.exists():
             shutil.rmtree(final)
+        # Left by an attempt that was killed; its wineserver may still run.
         for stale in prefixes_root(build_dir).glob(f".tmp-{kind}-*"):
+            kill_server(stale)
             shutil.rmtree(stale, ignore_errors=True)
         temp = Path(tempfile.mkdtemp(prefix=f".tmp-{kind}-", dir=prefixes_root(build_dir)))
         try:
@@ -187,7 +194,7 @@ def ensure_base(build_dir, kind):
         except BaseException:
             shutil.rmtree(temp, ignore_errors=True)
             raise
-    return final
+    return final, True
 
 
 def snapshot(base, target):
@@ -221,10 +228,9 @@ def main():
     args = parser.parse_args()
     for kind in args.kinds:
         start = time.monotonic()
-        existed = (base_prefix_path(args.build_dir, kind) / READY_MARK).exists()
-        path = ensure_base(args.build_dir, kind)
-        state = "cached" if existed else "made"
-        print(f"{kind}: {state} in {time.monotonic() - start:.1f} s: {path}")
+        path, made = _ensure_base(args.build_dir, kind)
+        state = "made" if made else "cached"
+        print(f"{kind}: {state}, {time.monotonic() - start:.1f} s: {path}", flush=True)
     return 0
 
 
