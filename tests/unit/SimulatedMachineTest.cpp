@@ -7,6 +7,7 @@
 
 #include "platform/WinConstants.h"
 #include "platform/sim/ProfileFile.h"
+#include "platform/sim/Scenario.h"
 #include "platform/sim/SimulatedMachine.h"
 
 namespace {
@@ -275,4 +276,47 @@ TEST(SimulatedUser, AnswersInOrderThenPressesTheDefault)
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0]["style"], win::MB_OKCANCEL);
     EXPECT_EQ(boxes[1]["caption"], "Error");
+}
+
+TEST(Scenario, LoadsAMachineAndRefusesMalformedOnes)
+{
+    const auto good = nlohmann::json::parse(R"({
+        "version": {"major": 6, "minor": 1, "service_pack": ""},
+        "program": "E:\\Setup.exe",
+        "wow64": true,
+        "registry": {"SOFTWARE\\Test": {"Short": {"type": "REG_BINARY", "hex": "0100"},
+                                          "Number": {"type": "REG_DWORD", "data": 7}}},
+        "files": {"E:\\Setting.ini": {"text": "[Const]\nSetup=X\n"},
+                  "E:\\Fails.exe": {"program": {"start_error": 740}}},
+        "shell": {".msu": 33},
+        "answers": [2]
+    })");
+    SimulatedMachine machine;
+    std::string error;
+    ASSERT_TRUE(LoadScenario(good, ".", machine, error)) << error;
+    EXPECT_EQ(machine.version.major, 6u);
+    EXPECT_EQ(machine.ProgramPath(), "E:\\Setup.exe");
+    win::HKEY key = nullptr;
+    ASSERT_EQ(machine.RegOpenKeyExA("SOFTWARE\\Wow6432Node\\Test", 0, win::KEY_QUERY_VALUE, &key),
+              win::ERROR_SUCCESS);
+    win::DWORD size = 0;
+    EXPECT_EQ(machine.RegQueryValueExA(key, "Short", nullptr, nullptr, &size), win::ERROR_SUCCESS);
+    EXPECT_EQ(size, 2u);
+    machine.RegCloseKey(key);
+    EXPECT_EQ(machine.files.Find("e:\\FAILS.exe")->program.startError, 740u);
+    EXPECT_EQ(machine.MessageBoxA(nullptr, "t", "c", win::MB_OKCANCEL), win::IDCANCEL);
+
+    const char* malformed[] = {
+        R"({"registry": {"K": {"V": {"type": "REG_WHAT", "data": 1}}}})",
+        R"({"registry": {"K": {"V": {"type": "REG_BINARY", "hex": "123"}}}})",
+        R"({"registry": {"K": {"V": {"type": "REG_DWORD", "data": "one"}}}})",
+        R"({"files": {"D:\\Setting.ini": {"text_file": "no/such/file.ini"}}})",
+        R"({"version": {"major": "six"}})",
+    };
+    for (const char* text : malformed) {
+        SimulatedMachine other;
+        error.clear();
+        EXPECT_FALSE(LoadScenario(nlohmann::json::parse(text), ".", other, error)) << text;
+        EXPECT_FALSE(error.empty()) << text;
+    }
 }
