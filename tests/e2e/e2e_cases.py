@@ -122,6 +122,23 @@ def package_at_limit_case(name, medium_length, runs):
     )
 
 
+def vista_packages_case(name, prefix, version, opened):
+    """An NT 6 system with an update package and a program in its list: the
+    package is opened through the shell only where `opened` says so; the
+    program runs either way."""
+    bits = "x64" if prefix == "win64" else "x86"
+    installer = rf"C:\media\Vista_{bits}\SetupDrv.exe"
+    return Case(
+        name, prefix, version,
+        setting_ini=ini("AnotherAPNum=2", f"AnotherAPVista{bits}Exe0=KB100.msu",
+                        f"AnotherAPVista{bits}Exe1=Tool.exe", "HotfixSilenceMode=1"),
+        files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES, "Tool.exe": STUB},
+        expect=[process(installer),
+                *([shell_open(r"C:\media\KB100.msu", "/quiet /norestart")] if opened else []),
+                process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")],
+    )
+
+
 CASES = [
     # --- Choice of the driver installer -----------------------------------
     Case("xp32_default", "win32", "winxp",
@@ -226,33 +243,13 @@ CASES = [
          files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES},
          expect=[process(r"C:\media\XP_x64\SetupDrv.exe"),
                  shell_open(r"C:\media\KB100.msu")]),
-    Case("packages_vista_msu_opened", "win32", "vista",
-         setting_ini=ini("AnotherAPNum=2", "AnotherAPVistax86Exe0=KB100.msu",
-                         "AnotherAPVistax86Exe1=Tool.exe", "HotfixSilenceMode=1"),
-         files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES, "Tool.exe": STUB},
-         expect=[process(r"C:\media\Vista_x86\SetupDrv.exe"),
-                 shell_open(r"C:\media\KB100.msu", "/quiet /norestart"),
-                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
-    Case("packages_win7_msu_skipped", "win32", "win7",
-         setting_ini=ini("AnotherAPNum=2", "AnotherAPVistax86Exe0=KB100.msu",
-                         "AnotherAPVistax86Exe1=Tool.exe", "HotfixSilenceMode=1"),
-         files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES, "Tool.exe": STUB},
-         expect=[process(r"C:\media\Vista_x86\SetupDrv.exe"),
-                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
+    vista_packages_case("packages_vista_msu_opened", "win32", "vista", opened=True),
+    vista_packages_case("packages_win7_msu_skipped", "win32", "win7", opened=False),
     # Update packages are skipped on Vista SP1 and on Windows 7 each alone
     # (Wine's "win7" also reports Service Pack 1, so it shows both at once).
-    Case("packages_vista_sp1_msu_skipped", "win32", "vista_sp1",
-         setting_ini=ini("AnotherAPNum=2", "AnotherAPVistax86Exe0=KB100.msu",
-                         "AnotherAPVistax86Exe1=Tool.exe", "HotfixSilenceMode=1"),
-         files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES, "Tool.exe": STUB},
-         expect=[process(r"C:\media\Vista_x86\SetupDrv.exe"),
-                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
-    Case("packages_win7_without_service_pack_msu_skipped", "win64", "win7_no_sp",
-         setting_ini=ini("AnotherAPNum=2", "AnotherAPVistax64Exe0=KB100.msu",
-                         "AnotherAPVistax64Exe1=Tool.exe", "HotfixSilenceMode=1"),
-         files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES, "Tool.exe": STUB},
-         expect=[process(r"C:\media\Vista_x64\SetupDrv.exe"),
-                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")]),
+    vista_packages_case("packages_vista_sp1_msu_skipped", "win32", "vista_sp1", opened=False),
+    vista_packages_case("packages_win7_without_service_pack_msu_skipped", "win64", "win7_no_sp",
+                        opened=False),
     Case("packages_upper_case_msu_is_a_program", "win32", "winxp",
          setting_ini=ini("AnotherAPNum=2", "AnotherAPXPx86Exe0=KB100.MSU",
                          "AnotherAPXPx86Exe1=Tool.exe"),
