@@ -38,7 +38,10 @@ inline std::ostream& operator<<(std::ostream& out, const RegisterWrite& w)
 class DeviceRun : public SimulatedRun {
 public:
     void AddCapture(const json& section) { LoadCapture(section, machine.capture); }
-    void AddNodes(const json& nodes) { LoadDeviceTree({{"nodes", nodes}}, machine.devices); }
+    void AddNodes(const std::vector<json>& nodes)
+    {
+        LoadDeviceTree({{"nodes", json(nodes)}}, machine.devices);
+    }
 
     std::vector<json> PropertyCalls() const { return Effects("property"); }
 
