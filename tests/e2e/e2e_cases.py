@@ -59,6 +59,32 @@ class Case:
     registry: list = field(default_factory=list)
     args: list = field(default_factory=list)
     answers: list = field(default_factory=list)  # button IDs, one per box
+    capture_devices: list = field(default_factory=list)  # CaptureDevice, registered in order
+    device_nodes: list = field(default_factory=list)     # hardware-ID lists of root nodes made before the run
+    sim_only: str | None = None      # why Wine cannot show this case: it runs on the simulated machine only
+    wine_expect: list | None = None  # where Wine differs from Windows: what Wine shows instead; say why beside the case
+
+
+# Property identifiers of the capture driver's custom interface.
+PROP_CHIP_SELECT, PROP_CHIP_DATA, PROP_I2C_SELECT, PROP_I2C_DATA = 4101, 4102, 4103, 4104
+PROP_DETECT_SELECT, PROP_DEVICE_INFO, PROP_DEVICE_READY = 4107, 4115, 4116
+PROP_EVENT_TAG, PROP_EVENT_ADDRESS = 4135, 4136
+
+
+@dataclass
+class CaptureDevice:
+    """A stand-in capture filter registered in the system device enumerator."""
+    name: str | None                 # friendly name; None: the entry has no FriendlyName
+    category: str = "video"          # "video": video-input devices; "bda": BDA receiver components
+    registers: dict = field(default_factory=dict)   # register -> value of the I2C device at 160
+    ready: bool = True               # property 4116 reads 1 (False: 0, powered down)
+    i2c_present: bool = True         # False: selecting device 160 (4107) fails with E_FAIL
+    properties: dict = field(default_factory=dict)  # values of 4115, 4135, 4136 (default 0)
+    chip_registers: dict = field(default_factory=dict)  # capture-chip registers (4101/4102)
+    refuse_interface: bool = False   # QueryInterface for the custom interface: E_NOINTERFACE
+    bind_fails: bool = False         # the filter cannot be made (BindToObject fails)
+    # (property id, "set" or "get", "once" or "always"): that call returns E_FAIL
+    failures: list = field(default_factory=list)
 
 
 def process(program, command_line=None):
@@ -137,6 +163,56 @@ def vista_packages_case(name, prefix, version, opened):
                 *([shell_open(r"C:\media\KB100.msu", "/quiet /norestart")] if opened else []),
                 process(r"C:\media\Tool.exe", r"C:\media\Tool.exe 0")],
     )
+
+
+# --- Device maintenance: the property calls Setup.exe makes ---------------
+WARNING_CAPTION = "KQ6701 Custom Property Demo"
+NOT_READY = "I2C device was powered down or not ready"
+NOT_DETECTED = "I2C device not detected"
+E_FAIL = 0x80004005
+I2C_ADDRESS = 160
+
+
+def prop(call, prop_id, data, result=0):
+    return {"event": "property", "call": call, "id": prop_id, "data": data, "result": result}
+
+
+def transfer_word(register, count=1):
+    """The I2C transfer word: bit 24, address 160, register, count."""
+    return 1 << 24 | I2C_ADDRESS << 16 | register << 8 | count
+
+
+def channel_open(tag=0, address=0):
+    return [prop("get", PROP_EVENT_TAG, tag), prop("get", PROP_EVENT_ADDRESS, address)]
+
+
+def detection(ready=True, info=0):
+    calls = [prop("set", PROP_DETECT_SELECT, I2C_ADDRESS), prop("get", PROP_DEVICE_READY, int(ready))]
+    return calls + ([prop("get", PROP_DEVICE_INFO, info)] if ready else [])
+
+
+def read_register(register, value):
+    return [prop("set", PROP_I2C_SELECT, transfer_word(register)), prop("get", PROP_I2C_DATA, [value])]
+
+
+def write_register(register, value):
+    return [prop("set", PROP_I2C_SELECT, transfer_word(register)), prop("set", PROP_I2C_DATA, [value])]
+
+
+def audio_class_reads(r8, r37=0, r38=0, tag=0, ready=True):
+    """Open, detection, then registers 8, 37 and 38: the start of every
+    audio-class step on a device that answers."""
+    boxes = [] if ready else [message_box(NOT_READY, caption=WARNING_CAPTION)]
+    return [*channel_open(tag), *detection(ready), *boxes,
+            *read_register(8, r8), *read_register(37, r37), *read_register(38, r38)]
+
+
+def nodes_left(*hardware_ids):
+    return {"event": "nodes_left", "hardware_ids": list(hardware_ids)}
+
+
+USB_DEVICE = r"USB\VID_1B80&PID_E411"
+OTHER_DEVICE = r"USB\VID_2000&PID_0001"
 
 
 CASES = [
@@ -294,6 +370,48 @@ CASES = [
          expect=[message_box(START_FAILED)]),
     package_at_limit_case("package_command_511_runs", 238, runs=True),
     package_at_limit_case("package_command_512_refused", 239, runs=False),
+    # --- Device maintenance ---------------------------------------------------
+    Case("device_xp_register8_rewritten", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice("USB 6711 Device", registers={8: 80, 38: 1})],
+         expect=[process(XP32_INSTALLER),
+                 *audio_class_reads(80, 0, 1), *write_register(8, 208),
+                 message_box(REPLUG)]),
+    Case("device_fallback_name", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         registry=[(r"HKLM\Software\USB6701\BDA", "RealDSName", "REG_SZ", "Missing Cam")],
+         capture_devices=[CaptureDevice("USB 6705 Device", registers={8: 80}),
+                          CaptureDevice("USB 6704 Device", category="bda", registers={8: 208})],
+         expect=[process(XP32_INSTALLER), *audio_class_reads(208)]),
+    Case("device_not_ready_warning", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice("USB 6711 Device", ready=False, registers={8: 80})],
+         expect=[process(XP32_INSTALLER),
+                 *audio_class_reads(80, ready=False), *write_register(8, 208),
+                 message_box(REPLUG)]),
+    Case("device_nodes_removed", "win32", "winxp",
+         setting_ini=ini("DeviceIDNum=1", r"DevDrvID0=usb\vid_1b80", "DelAudioRegKey=1"),
+         files=ALL_INSTALLERS,
+         device_nodes=[[USB_DEVICE, r"USB\VID_1B80"], [OTHER_DEVICE]],
+         capture_devices=[CaptureDevice("USB 6711 Device", registers={8: 208})],
+         expect=[process(XP32_INSTALLER), *audio_class_reads(208), nodes_left(OTHER_DEVICE)]),
+    Case("device_node_not_present_is_not_recorded", "win32", "winxp",
+         setting_ini=ini("DeviceIDNum=1", r"DevDrvID0=USB\VID_1B80", "DelAudioRegKey=1"),
+         files=ALL_INSTALLERS,
+         device_nodes=[{"hardware_ids": [USB_DEVICE], "present": False}, [OTHER_DEVICE]],
+         capture_devices=[CaptureDevice("USB 6711 Device", registers={8: 208})],
+         expect=[process(XP32_INSTALLER), *audio_class_reads(208),
+                 nodes_left(USB_DEVICE, OTHER_DEVICE)],
+         sim_only="Wine ignores DIGCF_PRESENT: a node cannot be listed but not present"),
+    Case("device_removal_refused_on_64bit", "win64", "winxp64",
+         setting_ini=ini("DeviceIDNum=1", r"DevDrvID0=USB\VID_1B80", "DelAudioRegKey=1"),
+         files=ALL_INSTALLERS,
+         device_nodes=[[USB_DEVICE]],
+         capture_devices=[CaptureDevice("USB 6711 Device", registers={8: 208})],
+         expect=[process(r"C:\media\XP_x64\SetupDrv.exe"), *audio_class_reads(208),
+                 nodes_left(USB_DEVICE)],
+         sim_only="Wine lets a 32-bit program remove device nodes in a 64-bit prefix; "
+                  "64-bit Windows refuses it with ERROR_IN_WOW64"),
 ]
 
 CASES_BY_NAME = {case.name: case for case in CASES}
