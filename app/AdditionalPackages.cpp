@@ -46,14 +46,12 @@ void CLauncherApp::LaunchAdditionalPackages(const char* programFolder, const cha
             if (static_cast<std::int32_t>(result) > 32)
                 HotfixLaunched = 1;
         } else {
+            // An entry may carry arguments of its own ("Tool.exe /S").
             PathText command;
-            PathText programPath;
-            const bool formed =
-                !IsCutText(entry) && !IsCutText(s.LaunchAnotherAPParam) &&
-                text::Join(command, {programFolder, "\\", entry, " ", s.LaunchAnotherAPParam}) &&
-                text::Join(programPath, {programFolder, "\\", entry}) &&
-                AddDefaultExtension(programPath);
-            RunInstaller(formed ? programPath : nullptr, command);
+            if (IsCutText(entry) || IsCutText(s.LaunchAnotherAPParam) ||
+                !text::Join(command, {programFolder, "\\", entry, " ", s.LaunchAnotherAPParam}))
+                command[0] = '\0';
+            RunInstaller(command, NameStart(programFolder));
         }
     }
 }

@@ -73,13 +73,13 @@ void CLauncherApp::RunDriverInstaller(const char* programFolder)
         return;
     }
 
+    // A file text may carry arguments ("SetupDrv.exe /q"); the program is
+    // found behind the program folder.
     PathText installerCommand;
-    PathText programPath;
-    const bool formed = !IsCutText(path) && !IsCutText(file) &&
-                        text::Join(installerCommand, {programFolder, "\\", path, "\\", file}) &&
-                        text::Copy(programPath, installerCommand) &&
-                        AddDefaultExtension(programPath);
-    RunInstaller(formed ? programPath : nullptr, installerCommand);
+    if (IsCutText(path) || IsCutText(file) ||
+        !text::Join(installerCommand, {programFolder, "\\", path, "\\", file}))
+        installerCommand[0] = '\0';
+    RunInstaller(installerCommand, NameStart(programFolder));
 }
 
 void CLauncherApp::ShowMessage(const char* message)
@@ -108,6 +108,11 @@ bool GetProgramFolder(Platform& os, CLauncherApp::PathText& folder)
     }
     *end = '\0';
     return true;
+}
+
+std::size_t NameStart(const char* programFolder)
+{
+    return programFolder == nullptr ? 0 : text::Length(programFolder) + 1;
 }
 
 bool AddDefaultExtension(CLauncherApp::PathText& path)

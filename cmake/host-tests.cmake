@@ -1,6 +1,15 @@
 # Host build: the simulated Windows machine, a runner that plays a scenario
 # through the launcher, and the unit tests.
 option(LAUNCHER_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+# The fuzz build (clang): the core and the simulated machine instrumented for
+# libFuzzer, with both sanitizers; it builds the fuzz targets instead of the
+# unit tests (cmake/fuzz.cmake).
+option(LAUNCHER_FUZZ "Build the libFuzzer targets (clang)" OFF)
+if(LAUNCHER_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 if(LAUNCHER_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
@@ -8,7 +17,6 @@ endif()
 target_compile_options(launcher_core PRIVATE -Wall -Wextra -Werror)
 
 find_package(nlohmann_json 3 REQUIRED)
-find_package(GTest REQUIRED)
 
 add_library(simulated_machine STATIC
   platform/sim/EffectTrace.cpp
@@ -32,6 +40,12 @@ add_executable(launcher_sim tools/launcher_sim.cpp)
 target_link_libraries(launcher_sim PRIVATE launcher_core simulated_machine)
 
 enable_testing()
+if(LAUNCHER_FUZZ)
+  include(cmake/fuzz.cmake)
+  return()
+endif()
+
+find_package(GTest REQUIRED)
 add_executable(unit_tests
   tests/unit/TextTest.cpp
   tests/unit/CommandLineTest.cpp
@@ -44,6 +58,8 @@ add_executable(unit_tests
   tests/unit/DeviceChannelTest.cpp
   tests/unit/DeviceScanTest.cpp
   tests/unit/SimDevicesTest.cpp
+  tests/unit/ArgumentRuleTest.cpp
+  tests/unit/BadInputTest.cpp
 )
 target_link_libraries(unit_tests PRIVATE launcher_core simulated_machine GTest::gtest_main)
 include(GoogleTest)

@@ -90,6 +90,10 @@ public:
     virtual win::DWORD WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) = 0;
     virtual win::BOOL CloseHandle(win::HANDLE handle) = 0;
 
+    // Files: the attributes of a file or folder, INVALID_FILE_ATTRIBUTES with
+    // the last error set when the name names neither.
+    virtual win::DWORD GetFileAttributesA(const char* fileName) = 0;
+
     // Shell and user interface.
     virtual win::INT_PTR ShellExecuteA(win::HWND owner, const char* verb, const char* file,
                                        const char* parameters, const char* directory,

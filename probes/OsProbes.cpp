@@ -16,6 +16,9 @@ win::OSVERSIONINFOA GetVersionRecord(Platform& os)
         info = {};
         info.dwOSVersionInfoSize = sizeof info;
     }
+    // The service-pack text is compared as a terminated text; a record that
+    // fills all 128 bytes must not lead the comparison beyond it.
+    info.szCSDVersion[sizeof info.szCSDVersion - 1] = '\0';
     return info;
 }
 

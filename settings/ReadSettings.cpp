@@ -14,26 +14,19 @@ public:
     }
 
     // A value longer than the text's 255 characters is cut to them; one byte
-    // more in the read tells the cut text from one that fits exactly.
+    // more in the read tells the cut text from one that fits exactly. A cut
+    // field of the record is marked.
     void ReadText(const char* key, const char* defaultText, LauncherSettings::Text& out)
     {
-        if (m_path == nullptr) {
-            text::Copy(out, defaultText);
-            return;
-        }
-        char value[sizeof out + 1];
-        const win::DWORD length =
-            m_os.GetPrivateProfileStringA("Const", key, defaultText, value, sizeof value, m_path);
-        value[sizeof out - 1] = '\0';
-        text::Copy(out, value);
-        if (length >= sizeof out)
+        if (Read(key, defaultText, out))
             m_app.NoteCutText(out);
     }
 
+    // atoi of the first 255 characters; nothing is marked for a number.
     std::int32_t ReadNumber(const char* key)
     {
         LauncherSettings::Text value;
-        ReadText(key, "0", value);
+        Read(key, "0", value);
         return text::ToInt32(value);
     }
 
@@ -49,6 +42,21 @@ public:
     }
 
 private:
+    // True when the value was cut to fit `out`.
+    bool Read(const char* key, const char* defaultText, LauncherSettings::Text& out)
+    {
+        if (m_path == nullptr) {
+            text::Copy(out, defaultText);
+            return false;
+        }
+        char value[sizeof out + 1];
+        const win::DWORD length =
+            m_os.GetPrivateProfileStringA("Const", key, defaultText, value, sizeof value, m_path);
+        value[sizeof out - 1] = '\0';
+        text::Copy(out, value);
+        return length >= sizeof out;
+    }
+
     CLauncherApp& m_app;
     Platform& m_os;
     const char* m_path;
@@ -61,19 +69,26 @@ std::int32_t AtMost(std::int32_t value, std::int32_t capacity)
 
 } // namespace
 
+int CLauncherApp::SettingsPlace(const char* text) const
+{
+    const auto record = reinterpret_cast<std::uintptr_t>(&Settings);
+    const auto at = reinterpret_cast<std::uintptr_t>(text);
+    if (at < record || at - record >= sizeof Settings)
+        return -1;
+    return static_cast<int>((at - record) / LauncherSettings::kTextSize);
+}
+
 void CLauncherApp::NoteCutText(const char* settingsText)
 {
-    if (m_cutTextCount < kMaxCutTexts)
-        m_cutTexts[m_cutTextCount++] = settingsText;
+    const int place = SettingsPlace(settingsText);
+    if (place >= 0)
+        m_cutTexts[place] = true;
 }
 
 bool CLauncherApp::IsCutText(const char* settingsText) const
 {
-    for (int i = 0; i < m_cutTextCount; ++i) {
-        if (m_cutTexts[i] == settingsText)
-            return true;
-    }
-    return false;
+    const int place = SettingsPlace(settingsText);
+    return place >= 0 && m_cutTexts[place];
 }
 
 int CLauncherApp::ReadSettings()

@@ -9,6 +9,7 @@ packages=(
   wine wine64 wine32:i386
   xvfb xauth
   libgtest-dev nlohmann-json3-dev
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()
@@ -19,5 +20,5 @@ done
 
 export DEBIAN_FRONTEND=noninteractive
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+apt-get -o DPkg::Lock::Timeout=600 update -qq
+apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -36,3 +36,18 @@ std::uint32_t SimFileSystem::MissingFileError(const std::string& path) const
     return parent.empty() || FolderExists(parent) ? win::ERROR_FILE_NOT_FOUND
                                                   : win::ERROR_PATH_NOT_FOUND;
 }
+
+std::uint32_t SimFileSystem::Attributes(const std::string& path, std::uint32_t& error) const
+{
+    // Wildcards and the characters that no file name may hold.
+    if (path.empty() || path.find_first_of("*?\"<>|") != std::string::npos) {
+        error = path.empty() ? win::ERROR_PATH_NOT_FOUND : win::ERROR_INVALID_NAME;
+        return win::INVALID_FILE_ATTRIBUTES;
+    }
+    if (Find(path) != nullptr)
+        return win::FILE_ATTRIBUTE_ARCHIVE;
+    if (FolderExists(path))
+        return win::FILE_ATTRIBUTE_DIRECTORY;
+    error = MissingFileError(path);
+    return win::INVALID_FILE_ATTRIBUTES;
+}

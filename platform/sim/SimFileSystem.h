@@ -31,6 +31,12 @@ public:
     // The Windows error for a file that is not there: the file, or its folder.
     std::uint32_t MissingFileError(const std::string& path) const;
 
+    // GetFileAttributesA of an absolute path: FILE_ATTRIBUTE_ARCHIVE for a
+    // file (what a file copied to a medium carries), FILE_ATTRIBUTE_DIRECTORY
+    // for a folder, else INVALID_FILE_ATTRIBUTES with `error` set as Windows
+    // sets it.
+    std::uint32_t Attributes(const std::string& path, std::uint32_t& error) const;
+
 private:
     std::map<std::string, SimFile> m_files;   // by folded path
     std::set<std::string> m_folders;          // folded

@@ -146,6 +146,15 @@ win::BOOL SimulatedMachine::CloseHandle(win::HANDLE handle)
     return processes.Close(handle, m_lastError);
 }
 
+win::DWORD SimulatedMachine::GetFileAttributesA(const char* fileName)
+{
+    if (fileName == nullptr) {
+        m_lastError = win::ERROR_INVALID_PARAMETER;
+        return win::INVALID_FILE_ATTRIBUTES;
+    }
+    return files.Attributes(winpath::Resolve(m_currentFolder, fileName), m_lastError);
+}
+
 win::INT_PTR SimulatedMachine::ShellExecuteA(win::HWND owner, const char* verb, const char* file,
                                              const char* parameters, const char* directory,
                                              int showCommand)

@@ -75,6 +75,8 @@ public:
     win::DWORD WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) override;
     win::BOOL CloseHandle(win::HANDLE handle) override;
 
+    win::DWORD GetFileAttributesA(const char* fileName) override;
+
     win::INT_PTR ShellExecuteA(win::HWND owner, const char* verb, const char* file,
                                const char* parameters, const char* directory,
                                int showCommand) override;

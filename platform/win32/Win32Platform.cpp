@@ -86,6 +86,11 @@ win::DWORD Win32Platform::WaitForSingleObject(win::HANDLE handle, win::DWORD mil
 
 win::BOOL Win32Platform::CloseHandle(win::HANDLE handle) { return ::CloseHandle(ToHandle(handle)); }
 
+win::DWORD Win32Platform::GetFileAttributesA(const char* fileName)
+{
+    return ::GetFileAttributesA(fileName);
+}
+
 win::INT_PTR Win32Platform::ShellExecuteA(win::HWND owner, const char* verb, const char* file,
                                           const char* parameters, const char* directory,
                                           int showCommand)

@@ -149,6 +149,8 @@ TEST_F(DeviceTest, RunsAfterTheInstallerAndBeforeThePackagesOnlyWhereItShould)
                           "\nAnotherAPNum=1\nAnotherAPXPx86Exe0=Tool.exe\nAnotherAPXPx64Exe0=Tool.exe\n"
                           "AnotherAPVistax86Exe0=Tool.exe\nAnotherAPVistax64Exe0=Tool.exe\n");
         run.AddProgram("D:\\Tool.exe");
+        for (const char* folder : {"XP_x86", "XP_x64", "Vista_x86", "Vista_x64"})
+            run.AddProgram(std::string("D:\\") + folder + "\\SetupDrv.exe");
         run.AddCapture({{"video", {CaptureDevice({{"8", 7}})}}});
         run.RunLauncher();
         std::vector<std::string> order;

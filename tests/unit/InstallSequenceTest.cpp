@@ -219,11 +219,11 @@ TEST_F(LauncherTest, RunInstallerAppendsSilenceInPlace)
     CLauncherApp launcher(machine);
     launcher.Silent = 3; // any nonzero value is on
     CLauncherApp::PathText command = "D:\\Vista_x86\\SetupDrv.exe";
-    EXPECT_EQ(launcher.RunInstaller("D:\\Vista_x86\\SetupDrv.exe", command), 1);
+    EXPECT_EQ(launcher.RunInstaller(command, 3), 1);
     EXPECT_STREQ(command, "D:\\Vista_x86\\SetupDrv.exe Silence");
 
     CLauncherApp::PathText missing = "D:\\Missing.exe";
-    EXPECT_EQ(launcher.RunInstaller("D:\\Missing.exe", missing), 0);
+    EXPECT_EQ(launcher.RunInstaller(missing, 3), 0);
     EXPECT_EQ(MessageTexts(), Strings{kStartFailed});
 }
 

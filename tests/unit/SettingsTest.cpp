@@ -1,3 +1,4 @@
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -144,4 +145,84 @@ TEST_F(LauncherTest, AProgramPathThatDoesNotFitReadsNoFileAndRunsNothing)
     EXPECT_TRUE(machine.trace.OfKind("profile_read").empty());
     EXPECT_TRUE(Effects("create_process").empty());
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{kStartFailed});
+}
+
+namespace {
+
+// Every text field of the record with the key it is read from, lists entry
+// by entry, for counts of 10 device IDs and 5 packages.
+std::vector<std::pair<std::string, const char*>> TextFields(const LauncherSettings& s)
+{
+    std::vector<std::pair<std::string, const char*>> fields = {
+        {"SetupVistax64Path", s.SetupVistax64Path}, {"SetupVistax64Exe", s.SetupVistax64Exe},
+        {"SetupVistax86Path", s.SetupVistax86Path}, {"SetupVistax86Exe", s.SetupVistax86Exe},
+        {"SetupXPx64Path", s.SetupXPx64Path},       {"SetupXPx64Exe", s.SetupXPx64Exe},
+        {"SetupXPx86Path", s.SetupXPx86Path},       {"SetupXPx86Exe", s.SetupXPx86Exe},
+        {"LaunchAnotherAPParam", s.LaunchAnotherAPParam}, {"Setup", s.Setup},
+        {"NoSetupPath", s.NoSetupPath}, {"RePlugin", s.RePlugin}, {"HotfixReBoot", s.HotfixReBoot}};
+    for (int i = 0; i < LauncherSettings::kDeviceIdSlots; ++i) {
+        fields.push_back({"DevDrvID" + std::to_string(i), s.DevDrvID[i]});
+        fields.push_back({"DeviceIDSection" + std::to_string(i), s.DeviceIDSection[i]});
+    }
+    for (int i = 0; i < LauncherSettings::kPackageSlots; ++i) {
+        const std::string index = std::to_string(i);
+        fields.push_back({"AnotherAPVistax64Exe" + index, s.AnotherAPVistax64Exe[i]});
+        fields.push_back({"AnotherAPVistax86Exe" + index, s.AnotherAPVistax86Exe[i]});
+        fields.push_back({"AnotherAPXPx64Exe" + index, s.AnotherAPXPx64Exe[i]});
+        fields.push_back({"AnotherAPXPx86Exe" + index, s.AnotherAPXPx86Exe[i]});
+    }
+    return fields;
+}
+
+const char* const kNumberKeys[] = {
+    "SilenceMode", "EnableAudioClass", "EnableXPAudioClass", "DelAudioRegKey",
+    "DelAudioRegKeyMessage", "EnableAudioVol", "EnableTimer", "WaitTimer", "CheckFinishInstall",
+    "HotfixSilenceMode", "MustRePlugin", "HotfixMustRebootMessage"};
+
+// A number key's value of 300 characters: the digits, then letters.
+std::string LongNumber(const std::string& digits) { return digits + std::string(300 - digits.size(), 'x'); }
+
+} // namespace
+
+TEST_F(LauncherTest, EveryTextFieldCutAtOnceIsMarked)
+{
+    LauncherSettings keys = {};
+    const auto fields = TextFields(keys);
+    ASSERT_EQ(fields.size(), 53u);
+    std::string ini = "[Const]\nDeviceIDNum=" + LongNumber("10") + "\nAnotherAPNum=" + LongNumber("5") + "\n";
+    for (const char* key : kNumberKeys)
+        ini += std::string(key) + "=" + LongNumber("0") + "\n";
+    for (const auto& [key, field] : fields)
+        ini += key + "=" + std::string(300, 'a' + key.size() % 26) + "\n";
+    WriteSettings(ini);
+    AddProgram("D:\\XP_x86\\SetupDrv.exe");
+    CLauncherApp& launcher = RunLauncher();
+
+    for (const auto& [key, field] : TextFields(launcher.Settings)) {
+        EXPECT_EQ(std::strlen(field), 255u) << key;
+        EXPECT_TRUE(launcher.IsCutText(field)) << key;
+    }
+    // Neither the installer nor any of the five packages is started.
+    EXPECT_TRUE(StartedCommandLines().empty());
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>(6, kStartFailed));
+}
+
+TEST_F(LauncherTest, ACutNumberKeyMarksNoText)
+{
+    std::string ini = "[Const]\nDeviceIDNum=" + LongNumber("1") + "\nAnotherAPNum=" + LongNumber("1") +
+                      "\nAnotherAPXPx86Exe0=Tool.exe\n";
+    for (const char* key : kNumberKeys)
+        ini += std::string(key) + "=" + LongNumber("0") + "\n";
+    WriteSettings(ini);
+    AddProgram("D:\\XP_x86\\SetupDrv.exe");
+    AddProgram("D:\\Tool.exe");
+    CLauncherApp& launcher = RunLauncher();
+    for (const auto& [key, field] : TextFields(launcher.Settings))
+        EXPECT_FALSE(launcher.IsCutText(field)) << key;
+    EXPECT_EQ(StartedCommandLines(), (std::vector<std::string>{"D:\\XP_x86\\SetupDrv.exe", "D:\\Tool.exe 0"}));
+
+    // A text outside the record is never marked.
+    char elsewhere[LauncherSettings::kTextSize] = "outside";
+    launcher.NoteCutText(elsewhere);
+    EXPECT_FALSE(launcher.IsCutText(elsewhere));
 }
