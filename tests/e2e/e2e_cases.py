@@ -59,6 +59,32 @@ class Case:
     registry: list = field(default_factory=list)
     args: list = field(default_factory=list)
     answers: list = field(default_factory=list)  # button IDs, one per box
+    capture_devices: list = field(default_factory=list)  # CaptureDevice, registered in order
+    device_nodes: list = field(default_factory=list)     # hardware-ID lists of root nodes made before the run
+    sim_only: str | None = None      # why Wine cannot show this case: it runs on the simulated machine only
+    wine_expect: list | None = None  # where Wine differs from Windows: what Wine shows instead; say why beside the case
+
+
+# Property identifiers of the capture driver's custom interface.
+PROP_CHIP_SELECT, PROP_CHIP_DATA, PROP_I2C_SELECT, PROP_I2C_DATA = 4101, 4102, 4103, 4104
+PROP_DETECT_SELECT, PROP_DEVICE_INFO, PROP_DEVICE_READY = 4107, 4115, 4116
+PROP_EVENT_TAG, PROP_EVENT_ADDRESS = 4135, 4136
+
+
+@dataclass
+class CaptureDevice:
+    """A stand-in capture filter registered in the system device enumerator."""
+    name: str | None                 # friendly name; None: the entry has no FriendlyName
+    category: str = "video"          # "video": video-input devices; "bda": BDA receiver components
+    registers: dict = field(default_factory=dict)   # register -> value of the I2C device at 160
+    ready: bool = True               # property 4116 reads 1 (False: 0, powered down)
+    i2c_present: bool = True         # False: selecting device 160 (4107) fails with E_FAIL
+    properties: dict = field(default_factory=dict)  # values of 4115, 4135, 4136 (default 0)
+    chip_registers: dict = field(default_factory=dict)  # capture-chip registers (4101/4102)
+    refuse_interface: bool = False   # QueryInterface for the custom interface: E_NOINTERFACE
+    bind_fails: bool = False         # the filter cannot be made (BindToObject fails)
+    # (property id, "set" or "get", "once" or "always"): that call returns E_FAIL
+    failures: list = field(default_factory=list)
 
 
 def process(program, command_line=None):
