@@ -87,6 +87,81 @@ class CaptureDevice:
     failures: list = field(default_factory=list)
 
 
+# --- Device maintenance: what the stand-in driver receives ------------------
+I2C_DEVICE = 160
+E_FAIL = 0x80004005
+DETECT_CAPTION = "KQ6701 Custom Property Demo"
+NOT_DETECTED = "I2C device not detected"
+NOT_READY = "I2C device was powered down or not ready"
+DEVICE_NAME = "USB 6711 Device"  # the name looked for when the registry names none
+DEVICE_NAME_KEY = r"HKLM\Software\USB6701\BDA"
+
+
+def prop_set(prop, data, result=0):
+    return {"event": "property", "call": "set", "id": prop, "data": data, "result": result}
+
+
+def prop_get(prop, data, result=0):
+    """A read; a failed one returns no data."""
+    return {"event": "property", "call": "get", "id": prop,
+            "data": None if result else data, "result": result}
+
+
+def transfer_word(register, count=1):
+    """The I2C transfer selection: bit 24, device address, register, count."""
+    return 1 << 24 | I2C_DEVICE << 16 | register << 8 | count
+
+
+def read_register(register, value, result=0):
+    """One byte read from the I2C device; a failed read clears the selection."""
+    calls = [prop_set(PROP_I2C_SELECT, transfer_word(register)),
+             prop_get(PROP_I2C_DATA, [value], result)]
+    return calls + ([prop_set(PROP_I2C_SELECT, 0)] if result else [])
+
+
+def write_register(register, value):
+    return [prop_set(PROP_I2C_SELECT, transfer_word(register)),
+            prop_set(PROP_I2C_DATA, [value])]
+
+
+def channel_opened(event_tag=0, event_address=0):
+    """The two values the channel reads as soon as it is bound."""
+    return [prop_get(PROP_EVENT_TAG, event_tag), prop_get(PROP_EVENT_ADDRESS, event_address)]
+
+
+def detected(info=0):
+    return [prop_set(PROP_DETECT_SELECT, I2C_DEVICE), prop_get(PROP_DEVICE_READY, 1),
+            prop_get(PROP_DEVICE_INFO, info)]
+
+
+def registers_read(r8, r37, r38):
+    """Register 8, then the volume pair 37 and 38."""
+    return read_register(8, r8) + read_register(37, r37) + read_register(38, r38)
+
+
+def nodes_left(*hardware_ids):
+    return {"event": "nodes_left", "hardware_ids": list(hardware_ids)}
+
+
+def detection_warning(text):
+    return message_box(text, caption=DETECT_CAPTION)
+
+
+# Device nodes of the removal cases, by first hardware ID: the pattern
+# DEVICE_PATTERN takes the first two (the second in other letter case) and
+# neither the node that has it only as a later hardware ID nor the one whose
+# hardware ID is shorter than the pattern.
+DEVICE_PATTERN = r"USB\VID_1B80&PID_E411"
+MATCHED_NODES = [[DEVICE_PATTERN + "&REV_0100", DEVICE_PATTERN],
+                 [r"usb\vid_1b80&pid_e411&mi_01"]]
+OTHER_NODES = [[r"USB\VID_AAAA&PID_0001", DEVICE_PATTERN], [r"USB\VID_1B80"]]
+DEVICE_NODES = MATCHED_NODES + OTHER_NODES
+ALL_NODES_LEFT = nodes_left(*(ids[0] for ids in DEVICE_NODES))
+OTHER_NODES_LEFT = nodes_left(*(ids[0] for ids in OTHER_NODES))
+REMOVE_ON_START = ("DeviceIDNum=1", "DevDrvID0=" + DEVICE_PATTERN,
+                   "DelAudioRegKey=1", "DelAudioRegKeyMessage=1")
+
+
 def process(program, command_line=None):
     """A program started by Setup.exe; by default its command line is its
     path alone."""
@@ -320,6 +395,133 @@ CASES = [
          expect=[message_box(START_FAILED)]),
     package_at_limit_case("package_command_511_runs", 238, runs=True),
     package_at_limit_case("package_command_512_refused", 239, runs=False),
+]
+
+
+CASES += [
+    # --- Device maintenance: finding the capture filter -----------------------
+    # The default name is a prefix and case-sensitive: the lower-case device
+    # (listed first) is passed over. XP moves register 8 from 80 to 208 and
+    # asks for the device to be plugged in again.
+    Case("device_suffixed_name_xp_rewrites_register_8", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME.lower(), registers={8: 208}),
+                          CaptureDevice(DEVICE_NAME + " #2", registers={8: 80},
+                                        properties={PROP_DEVICE_INFO: 7})],
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(), *detected(info=7), *registers_read(80, 0, 0),
+                 *write_register(8, 208),
+                 message_box(REPLUG)]),
+    # The same name in both categories: the video-input device is taken, and
+    # Windows 7 moves its register 8 from 208 to 80.
+    Case("device_video_input_over_bda_win7_rewrites_register_8", "win64", "win7",
+         setting_ini=ini("EnableAudioClass=1"),
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, category="bda", registers={8: 80}),
+                          CaptureDevice(DEVICE_NAME, registers={8: 208, 37: 3})],
+         expect=[process(r"C:\media\Vista_x64\SetupDrv.exe"),
+                 *channel_opened(), *detected(), *registers_read(208, 3, 0),
+                 *write_register(8, 80),
+                 message_box(REPLUG)]),
+    # The registry's name finds nothing; of the fallback names "USB 6704
+    # Device" (BDA) comes before "USB 6705 Device" (video input).
+    Case("device_fallback_name_6704", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         registry=[(DEVICE_NAME_KEY, "RealDSName", "REG_SZ", "Tuner 9000")],
+         capture_devices=[CaptureDevice("USB 6705 Device", registers={8: 80}),
+                          CaptureDevice("USB 6704 Device", category="bda",
+                                        registers={8: 208, 37: 9, 38: 4})],
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(), *detected(), *registers_read(208, 9, 4)]),
+    # An empty wanted name matches every device whose name can be read; one
+    # without a friendly name never matches.
+    Case("device_without_friendly_name_never_matches", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         registry=[(DEVICE_NAME_KEY, "RealDSName", "REG_SZ", ""),
+                   (DEVICE_NAME_KEY, "DSName", "REG_SZ", "USB 6709 Device")],
+         capture_devices=[CaptureDevice(None, registers={8: 80}),
+                          CaptureDevice("Any Camera", registers={8: 208})],
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(), *detected(), *registers_read(208, 0, 0)]),
+    # The first matching filter refuses the custom interface: the search ends
+    # there, although a later device would have answered.
+    Case("device_refused_interface_ends_search", "win32", "winxp",
+         setting_ini=ini(*REMOVE_ON_START),
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, refuse_interface=True),
+                          CaptureDevice(DEVICE_NAME + " 2", registers={8: 80})],
+         device_nodes=DEVICE_NODES,
+         expect=[process(XP32_INSTALLER), ALL_NODES_LEFT]),
+    # A filter that cannot be made is passed over; the next device binds.
+    Case("device_bind_failure_next_device", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, bind_fails=True, registers={8: 80}),
+                          CaptureDevice(DEVICE_NAME + " 2", registers={8: 208})],
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(), *detected(), *registers_read(208, 0, 0)]),
+    # No capture device: all 32 searches find nothing, and the node removal
+    # asked for by DelAudioRegKey does not happen.
+    Case("device_absent_nodes_kept", "win32", "winxp",
+         setting_ini=ini(*REMOVE_ON_START),
+         files=ALL_INSTALLERS,
+         device_nodes=DEVICE_NODES,
+         expect=[process(XP32_INSTALLER), ALL_NODES_LEFT]),
+
+    # --- Device maintenance: detection, volume, node removal -----------------
+    Case("device_detect_not_ready", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, ready=False, registers={8: 208})],
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(),
+                 prop_set(PROP_DETECT_SELECT, I2C_DEVICE), prop_get(PROP_DEVICE_READY, 0),
+                 detection_warning(NOT_READY),
+                 *registers_read(208, 0, 0)]),
+    # Detection and every register read fail; the nodes are removed at the
+    # start of the procedure and the user is asked to plug the device in.
+    Case("device_not_detected_reads_fail_nodes_removed", "win32", "winxp",
+         setting_ini=ini(*REMOVE_ON_START),
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, i2c_present=False, registers={8: 80},
+                                        failures=[(PROP_I2C_DATA, "get", "always")])],
+         device_nodes=DEVICE_NODES,
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(),
+                 prop_set(PROP_DETECT_SELECT, I2C_DEVICE, E_FAIL),
+                 detection_warning(NOT_DETECTED),
+                 *read_register(8, None, E_FAIL), *read_register(37, None, E_FAIL),
+                 *read_register(38, None, E_FAIL),
+                 message_box(REPLUG),
+                 OTHER_NODES_LEFT]),
+    # EnableXPAudioClass: register 8 from 208 to 80, the matched nodes removed
+    # right after, then the volume fix (38 = 1, then 37 = 0).
+    Case("device_xp_audio_class_volume_fix_nodes_removed", "win32", "winxp",
+         setting_ini=ini("EnableXPAudioClass=1", "EnableAudioVol=1",
+                         "DeviceIDNum=1", "DevDrvID0=" + DEVICE_PATTERN),
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, registers={8: 208, 37: 5, 38: 0})],
+         device_nodes=DEVICE_NODES,
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(), *detected(), *registers_read(208, 5, 0),
+                 *write_register(8, 80),
+                 *write_register(38, 1), *write_register(37, 0),
+                 message_box(REPLUG),
+                 OTHER_NODES_LEFT]),
+    # 64-bit Windows refuses a 32-bit program's device removal
+    # (ERROR_IN_WOW64), so every node stays; Wine removes them regardless,
+    # which wine_expect shows.
+    Case("device_nodes_removal_refused_on_64_bit", "win64", "winxp64",
+         setting_ini=ini(*REMOVE_ON_START),
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, registers={8: 208, 37: 0, 38: 1})],
+         device_nodes=DEVICE_NODES,
+         expect=[process(r"C:\media\XP_x64\SetupDrv.exe"),
+                 *channel_opened(), *detected(), *registers_read(208, 0, 1),
+                 message_box(REPLUG),
+                 ALL_NODES_LEFT],
+         wine_expect=[process(r"C:\media\XP_x64\SetupDrv.exe"),
+                      *channel_opened(), *detected(), *registers_read(208, 0, 1),
+                      message_box(REPLUG),
+                      OTHER_NODES_LEFT]),
 ]
 
 CASES_BY_NAME = {case.name: case for case in CASES}

@@ -1,0 +1,81 @@
+#!/usr/bin/python3
+"""Measures under Wine how long one run of Setup.exe spends in device
+maintenance: the same run (32-bit Windows Vista SP2, no settings but the
+switch) with the step skipped (EnableAudioClass=0), with the step and no
+capture device (the wanted name and the 15 fallback names, each searched in
+both categories: 32 searches), and with the step and a capture device that
+needs no change (it is found at once; detection and three register reads).
+Prints the times of every run, their medians and the differences to the
+skipped run. A measurement, not a test: it asserts nothing.
+
+  measure_device_time.py --build-dir build/windows [--runs N]
+"""
+
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+
+from e2e_cases import ALL_INSTALLERS, DEVICE_NAME, CaptureDevice, Case, ini  # noqa: E402
+from run_e2e import run_medium  # noqa: E402
+
+DEVICE = CaptureDevice(DEVICE_NAME, registers={8: 80, 37: 0, 38: 1})
+
+# (label, EnableAudioClass, capture devices registered)
+RUNS = [
+    ("step skipped (EnableAudioClass=0)", 0, [DEVICE]),
+    ("no capture device (32 searches)", 1, []),
+    ("capture device present", 1, [DEVICE]),
+]
+
+
+def measured_case(label, enable, devices):
+    return Case(f"measure-{enable}-{len(devices)}", "win32", "vista", expect=[],
+                setting_ini=ini(f"EnableAudioClass={enable}"), files=ALL_INSTALLERS,
+                capture_devices=list(devices))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build-dir", type=Path, required=True)
+    parser.add_argument("--runs", type=int, default=5, help="runs of each kind (default 5)")
+    options = parser.parse_args()
+    if "DISPLAY" not in os.environ:
+        # Wine needs a display: run again on a virtual one.
+        return subprocess.call(["xvfb-run", "-a", "-s", "-screen 0 1024x768x24",
+                                sys.executable, *sys.argv])
+    build = options.build_dir.resolve()
+    args = argparse.Namespace(build_dir=build / "tests" / "e2e",
+                              setup_exe=build / "Setup.exe",
+                              stubs_dir=build / "tests" / "e2e" / "helpers")
+
+    print(f"Setup.exe under Wine, 32-bit Vista SP2, {options.runs} runs of each kind "
+          "(seconds from the start of Setup.exe to its end):")
+    medians = {}
+    for label, enable, devices in RUNS:
+        times = []
+        for _ in range(options.runs + 1):
+            _events, problems, timings, _work = run_medium(
+                measured_case(label, enable, devices), args)
+            if problems:
+                print(f"  {label}: {'; '.join(problems)}")
+                return 1
+            times.append(timings["Setup.exe"])
+        times = times[1:]  # the first run warms Wine's caches
+        medians[label] = statistics.median(times)
+        print(f"  {label:36} median {medians[label]:.3f}  "
+              f"(runs: {' '.join(f'{t:.3f}' for t in times)})")
+    skipped = medians[RUNS[0][0]]
+    print("Device maintenance, against the skipped step:")
+    for label, _, _ in RUNS[1:]:
+        print(f"  {label:36} {medians[label] - skipped:+.3f} s")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
