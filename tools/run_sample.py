@@ -36,7 +36,7 @@ SAMPLE = ROOT / "sample" / "medium"
 
 # The capture device attached to the sample machine: its audio class
 # (register 8) at 80, which XP moves to 208, and its volume already right.
-SAMPLE_DEVICE = CaptureDevice("USB 6711 Device", registers={8: 80, 37: 0, 38: 1})
+SAMPLE_DEVICE = CaptureDevice("USB 6711 Device #1", registers={8: 80, 37: 0, 38: 1})
 # Its device nodes, which the sample's DevDrvID0 pattern names, and one of
 # another device that must stay.
 SAMPLE_NODES = [[r"USB\VID_1B80&PID_E411&REV_0100", r"USB\VID_1B80&PID_E411"],
@@ -94,17 +94,21 @@ class PropertyReader:
         return text.format("?" if data is None else data) + failed
 
 
-def nodes_removed(event):
-    """The sample's nodes that the run removed, by first hardware ID."""
+def nodes_removed(event, prefix_kind):
+    """The sample's nodes that the run removed, by first hardware ID (looked
+    at once Setup.exe has ended)."""
     made = [ids[0] for ids in SAMPLE_NODES]
     left = event["hardware_ids"]
     removed = [hardware_id for hardware_id in made if hardware_id not in left]
-    lines = [f"device nodes removed: {', '.join(removed) or 'none'}"]
-    lines.append(f"             left: {', '.join(left) or 'none'}")
+    lines = [f"device nodes (after the run) removed: {', '.join(removed) or 'none'}",
+             f"                             left: {', '.join(left) or 'none'}"]
+    if prefix_kind == "win64" and removed:
+        lines.append("             (real 64-bit Windows refuses a 32-bit program's device "
+                     "removal; Wine does not)")
     return "\n".join(lines)
 
 
-def describe(event, properties):
+def describe(event, properties, prefix_kind):
     kind = event.get("event")
     if kind == "capture_filter":
         return (f"capture device found: \"{event['name']}\" "
@@ -113,7 +117,7 @@ def describe(event, properties):
         text = properties.describe(event)
         return None if text is None else f"device       {text}"
     if kind == "nodes_left":
-        return nodes_removed(event)
+        return nodes_removed(event, prefix_kind)
     if kind == "process":
         return f"started      {event['module']}\n             command line: {event['command_line']}"
     if kind == "message_box":
@@ -140,7 +144,7 @@ def main():
     events, problems, timings, work = run_medium(sample_case(options.windows), args)
     properties = PropertyReader()
     for event in events:
-        text = describe(event, properties)
+        text = describe(event, properties, FLAVOURS[options.windows][0])
         if text is not None:
             print("  " + text)
     if not events:

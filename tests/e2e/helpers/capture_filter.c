@@ -246,22 +246,21 @@ static unsigned data_count(const Filter *filter, ULONG id)
     return (id == PROP_CHIP_DATA ? filter->chip_select : filter->transfer) & 255;
 }
 
-/* The bytes of an I2C transfer: the register bank and the first register, or
- * NULL when no transfer to the I2C device is selected. */
-static unsigned char *transfer_target(Filter *filter)
+/* Whether a transfer to the I2C device is selected. */
+static int transfer_selected(const Filter *filter)
 {
-    ULONG word = filter->transfer;
-    unsigned reg = (word >> 8) & 255, count = word & 255;
-    if (word == 0 || ((word >> 16) & 255) != I2C_ADDRESS || reg + count > 256) return NULL;
-    return filter->config.registers + reg;
+    return filter->transfer != 0 && ((filter->transfer >> 16) & 255) == I2C_ADDRESS;
 }
 
-static unsigned char *chip_target(Filter *filter)
+/* Copies `count` bytes between a bank of 256 registers, starting at `first`
+ * (the index wraps past 255), and a caller's buffer. */
+static void bank_transfer(unsigned char *bank, ULONG word, unsigned char *buffer, int write)
 {
-    ULONG word = filter->chip_select;
-    unsigned reg = (word >> 8) & 255, count = word & 255;
-    if (word == 0 || reg + count > 256) return NULL;
-    return filter->config.chip_registers + reg;
+    unsigned first = (word >> 8) & 255, count = word & 255;
+    for (unsigned i = 0; i < count; ++i) {
+        if (write) bank[(first + i) & 255] = buffer[i];
+        else buffer[i] = bank[(first + i) & 255];
+    }
 }
 
 static void log_property(Filter *filter, const char *call, ULONG id, const void *data,
@@ -298,7 +297,6 @@ static void log_property(Filter *filter, const char *call, ULONG id, const void 
 
 static HRESULT set_property(Filter *filter, ULONG id, void *data)
 {
-    unsigned char *target;
     ULONG word;
     if (!data) return E_POINTER;
     if (injected_failure(filter, id, 1)) return E_FAIL;
@@ -314,8 +312,8 @@ static HRESULT set_property(Filter *filter, ULONG id, void *data)
         filter->detect_selected = word == I2C_ADDRESS && filter->config.i2c_present;
         return filter->detect_selected ? S_OK : E_FAIL;
     case PROP_I2C_DATA:
-        if (!(target = transfer_target(filter))) return E_FAIL;
-        memcpy(target, data, filter->transfer & 255);
+        if (!transfer_selected(filter)) return E_FAIL;
+        bank_transfer(filter->config.registers, filter->transfer, data, 1);
         return S_OK;
     default:
         return E_NOTIMPL;
@@ -324,7 +322,6 @@ static HRESULT set_property(Filter *filter, ULONG id, void *data)
 
 static HRESULT get_property(Filter *filter, ULONG id, void *data)
 {
-    const unsigned char *source;
     if (!data) return E_POINTER;
     if (injected_failure(filter, id, 0)) return E_FAIL;
     switch (id) {
@@ -341,12 +338,12 @@ static HRESULT get_property(Filter *filter, ULONG id, void *data)
         *(ULONG *)data = filter->config.event_address;
         return S_OK;
     case PROP_I2C_DATA:
-        if (!(source = transfer_target(filter))) return E_FAIL;
-        memcpy(data, source, filter->transfer & 255);
+        if (!transfer_selected(filter)) return E_FAIL;
+        bank_transfer(filter->config.registers, filter->transfer, data, 0);
         return S_OK;
     case PROP_CHIP_DATA:
-        if (!(source = chip_target(filter))) return E_FAIL;
-        memcpy(data, source, filter->chip_select & 255);
+        if (filter->chip_select == 0) return E_FAIL;
+        bank_transfer(filter->config.chip_registers, filter->chip_select, data, 0);
         return S_OK;
     default:
         return E_NOTIMPL;
