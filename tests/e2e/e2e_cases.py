@@ -3,8 +3,10 @@ do on it, as seen by the helper programs.
 
 Each case lists the events it expects in order: programs started (their own
 file and the command line they received), message boxes (caption, text,
-buttons) and shell opens of update packages. Setup.exe does not wait for
-shell opens, so those are compared regardless of where they fall in the log.
+buttons), shell opens of update packages, the property calls that the
+capture driver's custom interface receives, and, for cases with device nodes,
+the nodes left once Setup.exe has ended. Setup.exe does not wait for shell
+opens, so those are compared regardless of where they fall in the log.
 """
 
 from dataclasses import dataclass, field

@@ -7,9 +7,13 @@ what it did against what each case expects.
 
 For each case: a snapshot of the cached base prefix, the medium laid out in
 its drive C, the Windows version set for Setup.exe, the message-box watcher
-started, then Setup.exe run and waited for. The stand-in programs and the
-watcher write one event log; the whole ordered list of events must equal the
-case's expectation. The run happens on one Xvfb display of its own.
+started, then Setup.exe run and waited for. A case's capture devices are
+stand-in filters registered in the device enumerator and served by one DLL,
+which logs every property call it receives; its device nodes are made before
+the run and those left are logged after it. The stand-in programs, the filter
+and the watcher write one event log; the whole ordered list of events must
+equal the case's expectation (where Wine differs from Windows, its own
+`wine_expect`). The run happens on one Xvfb display of its own.
 """
 
 import argparse
