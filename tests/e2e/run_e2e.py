@@ -299,10 +299,12 @@ def run_medium(case, args):
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         except subprocess.TimeoutExpired:
             problems.append(f"Setup.exe did not end within {SETUP_TIMEOUT} s")
+        timings["Setup.exe"] = time.monotonic() - run_start
+        step = time.monotonic()
         if not wait_until(lambda: not programs_still_running(prefix), SETTLE_TIMEOUT):
             problems.append(f"programs still running {SETTLE_TIMEOUT} s after Setup.exe: "
                             f"{programs_still_running(prefix)}")
-        timings["Setup.exe"] = time.monotonic() - run_start
+        timings["settle"] = time.monotonic() - step
 
         write_new(unix_path(prefix, STOP), b"")
         try:
