@@ -397,7 +397,7 @@ CASES = [
          expect=[message_box(START_FAILED)]),
     package_at_limit_case("package_command_511_runs", 238, runs=True),
     package_at_limit_case("package_command_512_refused", 239, runs=False),
-    # --- Device maintenance (also played on the simulated machine alone) ---
+    # --- Device maintenance -------------------------------------------------
     Case("device_xp_register8_rewritten", "win32", "winxp",
          files=ALL_INSTALLERS,
          capture_devices=[CaptureDevice(DEVICE_NAME, registers={8: 80, 38: 1})],
@@ -405,6 +405,8 @@ CASES = [
                  *channel_opened(), *detected(), *registers_read(80, 0, 1),
                  *write_register(8, 208),
                  message_box(REPLUG)]),
+    # The registry's name finds nothing; of the fallback names "USB 6704
+    # Device" (BDA) comes before "USB 6705 Device" (video input).
     Case("device_fallback_name_bda", "win32", "winxp",
          files=ALL_INSTALLERS,
          registry=[(DEVICE_NAME_KEY, "RealDSName", "REG_SZ", "Missing Cam")],
@@ -412,6 +414,7 @@ CASES = [
                           CaptureDevice("USB 6704 Device", category="bda", registers={8: 208})],
          expect=[process(XP32_INSTALLER), *channel_opened(), *detected(),
                  *registers_read(208, 0, 0)]),
+    # Property 4116 reads 0: the warning for status 21, then the run goes on.
     Case("device_not_ready_warning_then_rewrite", "win32", "winxp",
          files=ALL_INSTALLERS,
          capture_devices=[CaptureDevice(DEVICE_NAME, ready=False, registers={8: 80})],
@@ -421,6 +424,7 @@ CASES = [
                  detection_warning(NOT_READY),
                  *registers_read(80, 0, 0), *write_register(8, 208),
                  message_box(REPLUG)]),
+    # DelAudioRegKey: the matched nodes go at the start of the procedure.
     Case("device_nodes_removed_by_pattern", "win32", "winxp",
          setting_ini=ini(*REMOVE_ON_START),
          files=ALL_INSTALLERS,
@@ -439,19 +443,6 @@ CASES = [
                  *registers_read(208, 0, 1), message_box(REPLUG),
                  nodes_left(MATCHED_NODES[0][0], *(ids[0] for ids in OTHER_NODES))],
          sim_only="Wine ignores DIGCF_PRESENT: a node cannot be listed but not present"),
-    Case("device_removal_refused_in_wow64", "win64", "win7",
-         setting_ini=ini("EnableAudioClass=1", *REMOVE_ON_START),
-         files=ALL_INSTALLERS,
-         device_nodes=DEVICE_NODES,
-         capture_devices=[CaptureDevice(DEVICE_NAME, registers={8: 80, 38: 1})],
-         expect=[process(r"C:\media\Vista_x64\SetupDrv.exe"), *channel_opened(), *detected(),
-                 *registers_read(80, 0, 1), message_box(REPLUG), ALL_NODES_LEFT],
-         sim_only="Wine lets a 32-bit program remove device nodes in a 64-bit prefix; "
-                  "64-bit Windows refuses it with ERROR_IN_WOW64"),
-]
-
-
-CASES += [
     # --- Device maintenance: finding the capture filter -----------------------
     # The default name is a prefix and case-sensitive: the lower-case device
     # (listed first) is passed over. XP moves register 8 from 80 to 208 and
@@ -476,16 +467,6 @@ CASES += [
                  *channel_opened(), *detected(), *registers_read(208, 3, 0),
                  *write_register(8, 80),
                  message_box(REPLUG)]),
-    # The registry's name finds nothing; of the fallback names "USB 6704
-    # Device" (BDA) comes before "USB 6705 Device" (video input).
-    Case("device_fallback_name_6704", "win32", "winxp",
-         files=ALL_INSTALLERS,
-         registry=[(DEVICE_NAME_KEY, "RealDSName", "REG_SZ", "Tuner 9000")],
-         capture_devices=[CaptureDevice("USB 6705 Device", registers={8: 80}),
-                          CaptureDevice("USB 6704 Device", category="bda",
-                                        registers={8: 208, 37: 9, 38: 4})],
-         expect=[process(XP32_INSTALLER),
-                 *channel_opened(), *detected(), *registers_read(208, 9, 4)]),
     # An empty wanted name matches every device whose name can be read; one
     # without a friendly name never matches.
     Case("device_without_friendly_name_never_matches", "win32", "winxp",
@@ -521,14 +502,6 @@ CASES += [
          expect=[process(XP32_INSTALLER), ALL_NODES_LEFT]),
 
     # --- Device maintenance: detection, volume, node removal -----------------
-    Case("device_detect_not_ready", "win32", "winxp",
-         files=ALL_INSTALLERS,
-         capture_devices=[CaptureDevice(DEVICE_NAME, ready=False, registers={8: 208})],
-         expect=[process(XP32_INSTALLER),
-                 *channel_opened(),
-                 prop_set(PROP_DETECT_SELECT, I2C_DEVICE), prop_get(PROP_DEVICE_READY, 0),
-                 detection_warning(NOT_READY),
-                 *registers_read(208, 0, 0)]),
     # Detection and every register read fail; the nodes are removed at the
     # start of the procedure and the user is asked to plug the device in.
     Case("device_not_detected_reads_fail_nodes_removed", "win32", "winxp",
