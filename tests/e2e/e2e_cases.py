@@ -441,7 +441,7 @@ CASES = [
 
     package_at_limit_case("package_command_511_runs", 238, runs=True),
     package_at_limit_case("package_command_512_refused", 239, runs=False),
-    # --- Device maintenance (also played on the simulated machine alone) ---
+    # --- Device maintenance -------------------------------------------------
     Case("device_xp_register8_rewritten", "win32", "winxp",
          files=ALL_INSTALLERS,
          capture_devices=[CaptureDevice(DEVICE_NAME, registers={8: 80, 38: 1})],
@@ -449,6 +449,8 @@ CASES = [
                  *channel_opened(), *detected(), *registers_read(80, 0, 1),
                  *write_register(8, 208),
                  message_box(REPLUG)]),
+    # The registry's name finds nothing; of the fallback names "USB 6704
+    # Device" (BDA) comes before "USB 6705 Device" (video input).
     Case("device_fallback_name_bda", "win32", "winxp",
          files=ALL_INSTALLERS,
          registry=[(DEVICE_NAME_KEY, "RealDSName", "REG_SZ", "Missing Cam")],
@@ -456,6 +458,7 @@ CASES = [
                           CaptureDevice("USB 6704 Device", category="bda", registers={8: 208})],
          expect=[process(XP32_INSTALLER), *channel_opened(), *detected(),
                  *registers_read(208, 0, 0)]),
+    # Property 4116 reads 0: the warning for status 21, then the run goes on.
     Case("device_not_ready_warning_then_rewrite", "win32", "winxp",
          files=ALL_INSTALLERS,
          capture_devices=[CaptureDevice(DEVICE_NAME, ready=False, registers={8: 80})],
@@ -465,6 +468,7 @@ CASES = [
                  detection_warning(NOT_READY),
                  *registers_read(80, 0, 0), *write_register(8, 208),
                  message_box(REPLUG)]),
+    # DelAudioRegKey: the matched nodes go at the start of the procedure.
     Case("device_nodes_removed_by_pattern", "win32", "winxp",
          setting_ini=ini(*REMOVE_ON_START),
          files=ALL_INSTALLERS,
@@ -483,15 +487,111 @@ CASES = [
                  *registers_read(208, 0, 1), message_box(REPLUG),
                  nodes_left(MATCHED_NODES[0][0], *(ids[0] for ids in OTHER_NODES))],
          sim_only="Wine ignores DIGCF_PRESENT: a node cannot be listed but not present"),
-    Case("device_removal_refused_in_wow64", "win64", "win7",
-         setting_ini=ini("EnableAudioClass=1", *REMOVE_ON_START),
+    # --- Device maintenance: finding the capture filter -----------------------
+    # The default name is a prefix and case-sensitive: the lower-case device
+    # (listed first) is passed over. XP moves register 8 from 80 to 208 and
+    # asks for the device to be plugged in again.
+    Case("device_suffixed_name_xp_rewrites_register_8", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME.lower(), registers={8: 208}),
+                          CaptureDevice(DEVICE_NAME + " #2", registers={8: 80},
+                                        properties={PROP_DEVICE_INFO: 7})],
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(), *detected(info=7), *registers_read(80, 0, 0),
+                 *write_register(8, 208),
+                 message_box(REPLUG)]),
+    # The same name in both categories: the video-input device is taken, and
+    # Windows 7 moves its register 8 from 208 to 80.
+    Case("device_video_input_over_bda_win7_rewrites_register_8", "win64", "win7",
+         setting_ini=ini("EnableAudioClass=1"),
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, category="bda", registers={8: 80}),
+                          CaptureDevice(DEVICE_NAME, registers={8: 208, 37: 3})],
+         expect=[process(r"C:\media\Vista_x64\SetupDrv.exe"),
+                 *channel_opened(), *detected(), *registers_read(208, 3, 0),
+                 *write_register(8, 80),
+                 message_box(REPLUG)]),
+    # An empty wanted name matches every device whose name can be read; one
+    # without a friendly name never matches.
+    Case("device_without_friendly_name_never_matches", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         registry=[(DEVICE_NAME_KEY, "RealDSName", "REG_SZ", ""),
+                   (DEVICE_NAME_KEY, "DSName", "REG_SZ", "USB 6709 Device")],
+         capture_devices=[CaptureDevice(None, registers={8: 80}),
+                          CaptureDevice("Any Camera", registers={8: 208})],
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(), *detected(), *registers_read(208, 0, 0)]),
+    # The first matching filter refuses the custom interface: the search ends
+    # there, although a later device would have answered.
+    Case("device_refused_interface_ends_search", "win32", "winxp",
+         setting_ini=ini(*REMOVE_ON_START),
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, refuse_interface=True),
+                          CaptureDevice(DEVICE_NAME + " 2", registers={8: 80})],
+         device_nodes=DEVICE_NODES,
+         expect=[process(XP32_INSTALLER), ALL_NODES_LEFT]),
+    # A filter that cannot be made is passed over; the next device binds.
+    Case("device_bind_failure_next_device", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, bind_fails=True, registers={8: 80}),
+                          CaptureDevice(DEVICE_NAME + " 2", registers={8: 208})],
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(), *detected(), *registers_read(208, 0, 0)]),
+    # No capture device: all 32 searches find nothing, and the node removal
+    # asked for by DelAudioRegKey does not happen.
+    Case("device_absent_nodes_kept", "win32", "winxp",
+         setting_ini=ini(*REMOVE_ON_START),
          files=ALL_INSTALLERS,
          device_nodes=DEVICE_NODES,
-         capture_devices=[CaptureDevice(DEVICE_NAME, registers={8: 80, 38: 1})],
-         expect=[process(r"C:\media\Vista_x64\SetupDrv.exe"), *channel_opened(), *detected(),
-                 *registers_read(80, 0, 1), message_box(REPLUG), ALL_NODES_LEFT],
-         sim_only="Wine lets a 32-bit program remove device nodes in a 64-bit prefix; "
-                  "64-bit Windows refuses it with ERROR_IN_WOW64"),
+         expect=[process(XP32_INSTALLER), ALL_NODES_LEFT]),
+
+    # --- Device maintenance: detection, volume, node removal -----------------
+    # Detection and every register read fail; the nodes are removed at the
+    # start of the procedure and the user is asked to plug the device in.
+    Case("device_not_detected_reads_fail_nodes_removed", "win32", "winxp",
+         setting_ini=ini(*REMOVE_ON_START),
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, i2c_present=False, registers={8: 80},
+                                        failures=[(PROP_I2C_DATA, "get", "always")])],
+         device_nodes=DEVICE_NODES,
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(),
+                 prop_set(PROP_DETECT_SELECT, I2C_DEVICE, E_FAIL),
+                 detection_warning(NOT_DETECTED),
+                 *read_register(8, None, E_FAIL), *read_register(37, None, E_FAIL),
+                 *read_register(38, None, E_FAIL),
+                 message_box(REPLUG),
+                 OTHER_NODES_LEFT]),
+    # EnableXPAudioClass: register 8 from 208 to 80, the matched nodes removed
+    # right after, then the volume fix (38 = 1, then 37 = 0).
+    Case("device_xp_audio_class_volume_fix_nodes_removed", "win32", "winxp",
+         setting_ini=ini("EnableXPAudioClass=1", "EnableAudioVol=1",
+                         "DeviceIDNum=1", "DevDrvID0=" + DEVICE_PATTERN),
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, registers={8: 208, 37: 5, 38: 0})],
+         device_nodes=DEVICE_NODES,
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(), *detected(), *registers_read(208, 5, 0),
+                 *write_register(8, 80),
+                 *write_register(38, 1), *write_register(37, 0),
+                 message_box(REPLUG),
+                 OTHER_NODES_LEFT]),
+    # 64-bit Windows refuses a 32-bit program's device removal
+    # (ERROR_IN_WOW64), so every node stays; Wine removes them regardless,
+    # which wine_expect shows.
+    Case("device_nodes_removal_refused_on_64_bit", "win64", "winxp64",
+         setting_ini=ini(*REMOVE_ON_START),
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, registers={8: 208, 37: 0, 38: 1})],
+         device_nodes=DEVICE_NODES,
+         expect=[process(r"C:\media\XP_x64\SetupDrv.exe"),
+                 *channel_opened(), *detected(), *registers_read(208, 0, 1),
+                 message_box(REPLUG),
+                 ALL_NODES_LEFT],
+         wine_expect=[process(r"C:\media\XP_x64\SetupDrv.exe"),
+                      *channel_opened(), *detected(), *registers_read(208, 0, 1),
+                      message_box(REPLUG),
+                      OTHER_NODES_LEFT]),
 ]
 
 CASES_BY_NAME = {case.name: case for case in CASES}

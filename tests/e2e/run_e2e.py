@@ -7,9 +7,13 @@ what it did against what each case expects.
 
 For each case: a snapshot of the cached base prefix, the medium laid out in
 its drive C, the Windows version set for Setup.exe, the message-box watcher
-started, then Setup.exe run and waited for. The stand-in programs and the
-watcher write one event log; the whole ordered list of events must equal the
-case's expectation. The run happens on one Xvfb display of its own.
+started, then Setup.exe run and waited for. A case's capture devices are
+stand-in filters registered in the device enumerator and served by one DLL,
+which logs every property call it receives; its device nodes are made before
+the run and those left are logged after it. The stand-in programs, the filter
+and the watcher write one event log; the whole ordered list of events must
+equal the case's expectation (where Wine differs from Windows, its own
+`wine_expect`). The run happens on one Xvfb display of its own.
 """
 
 import argparse
@@ -19,6 +23,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -26,6 +31,7 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 from e2e_cases import CASES, CASES_BY_NAME, PREFIX_VERSIONS, STUB  # noqa: E402
+from e2e_cases import PROP_DEVICE_INFO, PROP_EVENT_ADDRESS, PROP_EVENT_TAG  # noqa: E402
 from wineprefix import (TOOLS_DIR, base_env, ensure_base, import_registry,  # noqa: E402
                         kill_server, locked, place_file, snapshot, unix_path)
 
@@ -39,6 +45,20 @@ ANSWERS = TOOLS_DIR + r"\answers.txt"
 STOP = TOOLS_DIR + r"\stop"
 WATCHER_READY = TOOLS_DIR + r"\watcher-ready"
 
+# The capture-device stand-ins: the filter DLL reads the devices' model from
+# the file beside it; the node tool keeps the nodes it made in its state file.
+CAPTURE_FILTER = TOOLS_DIR + r"\capture_filter.dll"
+CAPTURE_CONFIG = TOOLS_DIR + r"\capture_devices.txt"
+DEVICE_NODES = TOOLS_DIR + r"\device_nodes.exe"
+NODES_FILE = TOOLS_DIR + r"\nodes.txt"
+NODES_STATE = TOOLS_DIR + r"\nodes-made.txt"
+CATEGORIES = {
+    "video": "{860BB310-5D01-11D0-BD3B-00A0C911CE86}",  # CLSID_VideoInputDeviceCategory
+    "bda": "{FD0A5AF4-B41D-11D2-9C95-00C04F7971E0}",    # KSCATEGORY_BDA_RECEIVER_COMPONENT
+}
+HELPERS = ("stub_installer.exe", "msu_handler.exe", "msgbox_watcher.exe",
+           "capture_filter.dll", "device_nodes.exe")
+
 # The fields that matter per kind of event; anything else a helper logs is
 # left out of the comparison.
 FIELDS = {
@@ -46,12 +66,16 @@ FIELDS = {
     "message_box": ("event", "caption", "text", "buttons"),
     "shell_open": ("event", "module", "command_line"),
     "dialog": ("event", "caption"),
+    "property": ("event", "call", "id", "data", "result"),
+    "nodes_left": ("event", "hardware_ids"),
 }
 # Setup.exe does not wait for what it opens through the shell.
 UNORDERED = {"shell_open"}
 # Dialogs that are not message boxes (the completion dialog) may end before
 # the watcher gets to see them; they are reported but not compared.
-NOT_COMPARED = {"dialog"}
+# Which stand-in filter was bound is for the reader; the property calls
+# that follow show it to the comparison.
+NOT_COMPARED = {"dialog", "capture_filter"}
 
 
 def write_new(target, data):
@@ -75,9 +99,60 @@ def prepare_medium(case, prefix, setup_exe, stubs_dir):
             write_new(target, content)
     for helper in ("msu_handler.exe", "msgbox_watcher.exe"):
         place_file(stubs_dir / helper, unix_path(prefix, TOOLS_DIR + "\\" + helper))
+    if case.capture_devices:
+        place_file(stubs_dir / "capture_filter.dll", unix_path(prefix, CAPTURE_FILTER))
+        write_new(unix_path(prefix, CAPTURE_CONFIG), capture_config(case).encode("latin-1"))
+    if case.device_nodes:
+        place_file(stubs_dir / "device_nodes.exe", unix_path(prefix, DEVICE_NODES))
+        write_new(unix_path(prefix, NODES_FILE),
+                  "".join("\t".join(ids) + "\n" for ids in case.device_nodes).encode("latin-1"))
     write_new(unix_path(prefix, ANSWERS), "".join(f"{a}\n" for a in case.answers).encode())
     unix_path(prefix, LOG).parent.mkdir(parents=True, exist_ok=True)
     return medium
+
+
+def capture_class_id(index):
+    """The class ID under which stand-in device `index` is registered; the
+    filter DLL takes the index from its last byte."""
+    return f"{{E2E0CA00-0000-4000-8000-0000000000{index:02X}}}"
+
+
+def capture_config(case):
+    """The model of every stand-in device, in the filter DLL's format."""
+    properties = {PROP_DEVICE_INFO, PROP_EVENT_TAG, PROP_EVENT_ADDRESS}
+    lines = []
+    for index, device in enumerate(case.capture_devices):
+        lines += [f"device {index}", f"name {device.name or ''}", f"category {device.category}"]
+        lines += [flag for flag, on in (("refuse_interface", device.refuse_interface),
+                                        ("bind_fails", device.bind_fails),
+                                        ("not_ready", not device.ready),
+                                        ("no_i2c", not device.i2c_present)) if on]
+        lines += [f"reg {r} {v}" for r, v in device.registers.items()]
+        lines += [f"chip {r} {v}" for r, v in device.chip_registers.items()]
+        for prop, value in device.properties.items():
+            if prop not in properties:
+                raise ValueError(f"{case.name}: no settable property {prop}")
+            lines.append(f"prop {prop} {value}")
+        lines += [f"fail {prop} {call} {mode}" for prop, call, mode in device.failures]
+    return "".join(line + "\n" for line in lines)
+
+
+def capture_registry(case):
+    """The device enumerator's entries for the stand-in devices, in the
+    classes a 32-bit program sees: per device an instance of its category
+    (named so that the enumerator lists them in registration order) and its
+    class ID, served by the filter DLL."""
+    entries = []
+    for index, device in enumerate(case.capture_devices):
+        clsid = capture_class_id(index)
+        instance = rf"HKCR\CLSID\{CATEGORIES[device.category]}\Instance\E2E Device {index:02d}"
+        entries.append((instance, "CLSID", "REG_SZ", clsid))
+        if device.name is not None:
+            entries.append((instance, "FriendlyName", "REG_SZ", device.name))
+        server = rf"HKCR\CLSID\{clsid}\InprocServer32"
+        entries += [(server, None, "REG_SZ", CAPTURE_FILTER),
+                    (server, "ThreadingModel", "REG_SZ", "Both")]
+    return entries
 
 
 def registry_for(case):
@@ -89,6 +164,7 @@ def registry_for(case):
                             "Version", "REG_SZ", case.version))
     for entry in case.registry:
         views[entry[4] if len(entry) > 4 else "32"].append(entry[:4])
+    views["32"] += capture_registry(case)
     return views
 
 
@@ -114,14 +190,6 @@ def programs_still_running(prefix):
             continue
         running.append(program)
     return running
-
-
-# Capture devices and device nodes are presented by stand-ins built from
-# helpers/capture_filter.c and helpers/device_nodes.c; a tree without them
-# can play those cases on the simulated machine only.
-if not (Path(__file__).resolve().parent / "helpers" / "capture_filter.c").exists():
-    CASES = [case for case in CASES if not (case.capture_devices or case.device_nodes)]
-    CASES_BY_NAME = {case.name: case for case in CASES}
 
 
 def wait_until(condition, timeout, step=0.05):
@@ -172,6 +240,20 @@ def compare(expected, actual):
     return problems
 
 
+def run_tool(prefix, command, **env):
+    """Runs a helper console program in the prefix; its complaints, if it
+    fails, become the error."""
+    # A file, not a pipe: the wineserver and the system processes that the
+    # program may start inherit its handles and outlive it.
+    with tempfile.TemporaryFile() as errors:
+        run = subprocess.run(["wine", *command], env=base_env(prefix, **env), timeout=60,
+                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=errors)
+        if run.returncode != 0:
+            errors.seek(0)
+            raise RuntimeError(f"{command[0]} {command[1]} failed ({run.returncode}): "
+                               f"{errors.read().decode(errors='replace').strip()}")
+
+
 def run_medium(case, args):
     """Runs Setup.exe on the medium of one case, in a snapshot kept under
     the build tree; returns (events logged, problems of the run, timings in
@@ -196,6 +278,10 @@ def run_medium(case, args):
         for view, entries in registry_for(case).items():
             import_registry(prefix, entries, view=view)
         timings["registry"] = time.monotonic() - step
+        if case.device_nodes:
+            step = time.monotonic()
+            run_tool(prefix, [DEVICE_NODES, "create", NODES_FILE, NODES_STATE])
+            timings["device nodes"] = time.monotonic() - step
         step = time.monotonic()
         watcher = subprocess.Popen(
             ["wine", WATCHER, ANSWERS, STOP, str(WATCHER_TIMEOUT), WATCHER_READY],
@@ -213,16 +299,20 @@ def run_medium(case, args):
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         except subprocess.TimeoutExpired:
             problems.append(f"Setup.exe did not end within {SETUP_TIMEOUT} s")
+        timings["Setup.exe"] = time.monotonic() - run_start
+        step = time.monotonic()
         if not wait_until(lambda: not programs_still_running(prefix), SETTLE_TIMEOUT):
             problems.append(f"programs still running {SETTLE_TIMEOUT} s after Setup.exe: "
                             f"{programs_still_running(prefix)}")
-        timings["Setup.exe"] = time.monotonic() - run_start
+        timings["settle"] = time.monotonic() - step
 
         write_new(unix_path(prefix, STOP), b"")
         try:
             watcher.wait(timeout=30)
         except subprocess.TimeoutExpired:
             problems.append("the watcher did not stop")
+        if case.device_nodes:
+            run_tool(prefix, [DEVICE_NODES, "left", NODES_STATE], E2E_LOG=LOG)
     finally:
         step = time.monotonic()
         if watcher and watcher.poll() is None:
@@ -249,7 +339,12 @@ def run_case(case, args):
 
 
 def run_cases(args):
-    names = args.case or [case.name for case in CASES if not case.sim_only]
+    names = []
+    for name in args.case or [case.name for case in CASES]:
+        if CASES_BY_NAME[name].sim_only:
+            print(f"SKIP {name}: simulated machine only ({CASES_BY_NAME[name].sim_only})")
+        else:
+            names.append(name)
     failed = []
     start = time.monotonic()
     for name in names:
@@ -310,8 +405,8 @@ def main():
         if getattr(args, option) is None:
             parser.error(f"--{option.replace('_', '-')} is required")
     args.build_dir = args.build_dir.resolve()
-    missing = [str(p) for p in [args.setup_exe] + [args.stubs_dir / f"{h}.exe" for h in
-               ("stub_installer", "msu_handler", "msgbox_watcher")] if not p.is_file()]
+    missing = [str(p) for p in [args.setup_exe] + [args.stubs_dir / h for h in HELPERS]
+               if not p.is_file()]
     if missing:
         parser.error("missing: " + ", ".join(missing))
 

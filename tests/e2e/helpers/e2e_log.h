@@ -70,11 +70,37 @@ static inline void json_begin(JsonLine *line, const char *event)
     json_string(line, event);
 }
 
-/* Closes the object and appends the line to the log. Returns 1 on success. */
+/* Appends "time_us": the performance counter in microseconds. Wine's counter
+ * is the system's monotonic clock, the same in every process, so the stamps
+ * of different helpers can be subtracted (the comparison never looks at them). */
+static inline void json_time(JsonLine *line)
+{
+    LARGE_INTEGER count, frequency;
+    char digits[24];
+    int at = (int)sizeof digits - 1;
+    unsigned long long us;
+    if (!QueryPerformanceCounter(&count) || !QueryPerformanceFrequency(&frequency) ||
+        frequency.QuadPart <= 0)
+        return;
+    us = (unsigned long long)(count.QuadPart / frequency.QuadPart) * 1000000ULL +
+         (unsigned long long)(count.QuadPart % frequency.QuadPart) * 1000000ULL /
+             (unsigned long long)frequency.QuadPart;
+    digits[at] = '\0';
+    do {
+        digits[--at] = (char)('0' + us % 10);
+        us /= 10;
+    } while (us && at > 0);
+    json_key(line, "time_us");
+    json_raw(line, digits + at);
+}
+
+/* Closes the object, stamped with the time, and appends the line to the log.
+ * Returns 1 on success. */
 static inline int json_commit(JsonLine *line)
 {
     char path[MAX_PATH];
     DWORD n = GetEnvironmentVariableA("E2E_LOG", path, sizeof path);
+    json_time(line);
     json_raw(line, "}\n");
     if (line->overflow || n == 0 || n >= sizeof path) return 0;
 
