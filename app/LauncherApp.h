@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "device/DeviceChannel.h"
 #include "framework/WinApp.h"
 #include "settings/LauncherSettings.h"
 
@@ -35,6 +36,7 @@ public:
 
     // Device maintenance.
     int ScanDeviceIds();
+    int RemoveMatchedDeviceNodes();
     int ReconfigureAudioClass();
 
     LauncherSettings Settings = {};
@@ -51,6 +53,9 @@ public:
     char MatchedDeviceIds[kMatchedDeviceSlots][kPathSize] = {};
     std::int32_t MatchedDeviceCount = 0;
 
+    // The channel to the capture driver; open only within ReconfigureAudioClass.
+    DeviceChannel& Channel() { return m_channel; }
+
     // A settings text whose value in the file was longer than its buffer: it
     // holds only the first 255 characters, and no path or command is formed
     // from it.
@@ -59,6 +64,8 @@ public:
 
 private:
     static constexpr int kMaxCutTexts = 64; // more than the record has texts
+
+    DeviceChannel m_channel{m_os};
 
     const char* m_cutTexts[kMaxCutTexts] = {};
     int m_cutTextCount = 0;

@@ -19,6 +19,8 @@ add_library(simulated_machine STATIC
   platform/sim/SimProcesses.cpp
   platform/sim/SimShell.cpp
   platform/sim/SimUser.cpp
+  platform/sim/SimDeviceTree.cpp
+  platform/sim/SimCapture.cpp
   platform/sim/SimulatedMachine.cpp
   platform/sim/Scenario.cpp
 )

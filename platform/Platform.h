@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "platform/Com.h"
+
 namespace win {
 
 using BOOL = int;
@@ -25,6 +27,19 @@ struct KeyTag;
 using HANDLE = HandleTag*;
 using HWND = WindowTag*;
 using HKEY = KeyTag*;
+
+// Device information sets (SetupAPI).
+struct DevInfoTag;
+using HDEVINFO = DevInfoTag*;
+
+// SP_DEVINFO_DATA: one element of a device information set (28 bytes on
+// 32-bit Windows).
+struct SP_DEVINFO_DATA {
+    DWORD cbSize;
+    GUID ClassGuid;
+    DWORD DevInst;
+    std::uintptr_t Reserved;
+};
 
 // OSVERSIONINFOA, byte for byte.
 struct OSVERSIONINFOA {
@@ -81,6 +96,31 @@ public:
                                        int showCommand) = 0;
     virtual int MessageBoxA(win::HWND owner, const char* text, const char* caption,
                             win::UINT type) = 0;
+
+    // Device maintenance: the thread's last error, pauses, SetupAPI device
+    // information sets, COM and the conversions of its texts.
+    virtual void SetLastError(win::DWORD error) = 0;
+    virtual void Sleep(win::DWORD milliseconds) = 0;
+    virtual win::HDEVINFO SetupDiGetClassDevsA(const win::GUID* classGuid, const char* enumerator,
+                                               win::HWND parent, win::DWORD flags) = 0;
+    virtual win::BOOL SetupDiEnumDeviceInfo(win::HDEVINFO set, win::DWORD index,
+                                            win::SP_DEVINFO_DATA* device) = 0;
+    virtual win::BOOL SetupDiGetDeviceRegistryPropertyA(win::HDEVINFO set,
+                                                        win::SP_DEVINFO_DATA* device,
+                                                        win::DWORD property, win::DWORD* type,
+                                                        win::BYTE* buffer, win::DWORD bufferSize,
+                                                        win::DWORD* requiredSize) = 0;
+    virtual win::BOOL SetupDiRemoveDevice(win::HDEVINFO set, win::SP_DEVINFO_DATA* device) = 0;
+    virtual win::BOOL SetupDiDestroyDeviceInfoList(win::HDEVINFO set) = 0;
+    virtual win::HRESULT CoInitialize(void* reserved) = 0;
+    virtual void CoUninitialize() = 0;
+    virtual win::HRESULT CoCreateInstance(const win::CLSID& classId, win::IUnknown* outer,
+                                          win::DWORD context, const win::IID& iid,
+                                          void** object) = 0;
+    virtual void SysFreeString(win::BSTR text) = 0;
+    virtual int WideCharToMultiByte(win::UINT codePage, win::DWORD flags, const win::OLECHAR* wide,
+                                    int wideLength, char* out, int outSize,
+                                    const char* defaultChar, win::BOOL* usedDefault) = 0;
 
 protected:
     ~Platform() = default;

@@ -56,4 +56,47 @@ constexpr UINT MB_TYPEMASK = 0xF;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 
+// Device maintenance: SetupAPI, COM and DirectShow, the capture driver.
+constexpr DWORD ERROR_INVALID_DATA = 13;
+constexpr DWORD ERROR_GEN_FAILURE = 31;
+constexpr DWORD ERROR_NOT_READY = 21;
+constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
+constexpr DWORD ERROR_NO_SUCH_DEVINST = 0xE000020B;
+constexpr DWORD ERROR_IN_WOW64 = 0xE0000235;
+
+constexpr DWORD DIGCF_PRESENT = 0x2;
+constexpr DWORD DIGCF_ALLCLASSES = 0x4;
+constexpr DWORD SPDRP_HARDWAREID = 0x1;
+
+inline HDEVINFO InvalidDeviceSet() { return reinterpret_cast<HDEVINFO>(static_cast<std::intptr_t>(-1)); }
+
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT S_FALSE = 1;
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
+constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
+constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
+constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+constexpr HRESULT CO_E_NOTINITIALIZED = static_cast<HRESULT>(0x800401F0);
+constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154);
+constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110);
+constexpr HRESULT HRESULT_FILE_NOT_FOUND = static_cast<HRESULT>(0x80070002);
+
+constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
+constexpr UINT CP_ACP = 0;
+constexpr VARTYPE VT_EMPTY = 0;
+constexpr VARTYPE VT_BSTR = 8;
+constexpr DWORD KEY_READ = 0x20019;
+constexpr UINT MB_ICONWARNING = 0x30;
+
+constexpr GUID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr GUID CLSID_SystemDeviceEnum = {0x62BE5D10, 0x60EB, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+constexpr GUID IID_ICreateDevEnum = {0x29840822, 0x5B84, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+constexpr GUID IID_IPropertyBag = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
+constexpr GUID IID_IBaseFilter = {0x56A86895, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+constexpr GUID CLSID_VideoInputDeviceCategory = {0x860BB310, 0x5D01, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+constexpr GUID KSCATEGORY_BDA_RECEIVER_COMPONENT = {0xFD0A5AF4, 0xB41D, 0x11D2, {0x9C, 0x95, 0x00, 0xC0, 0x4F, 0x79, 0x71, 0xE0}};
+constexpr GUID IID_IDeviceCustomProperty = {0x3D1F7A20, 0x5C4B, 0x4E9A, {0x9B, 0x61, 0x7A, 0x02, 0xC8, 0xE5, 0xF3, 0x14}};
+
 } // namespace win

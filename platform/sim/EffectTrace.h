@@ -23,3 +23,7 @@ private:
 
 // A text argument as the trace shows it: null stays null.
 inline nlohmann::json TextOrNull(const char* s) { return s ? nlohmann::json(s) : nlohmann::json(); }
+
+// 8-bit text of any bytes, as the trace shows it: each byte is the character
+// of the same number (so bytes that are not UTF-8 still make valid JSON).
+std::string AnsiText(const std::string& bytes);

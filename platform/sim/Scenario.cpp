@@ -104,6 +104,7 @@ void Load(const json& scenario, const std::string& baseFolder, SimulatedMachine&
     if (scenario.contains("current_folder"))
         machine.SetCurrentFolder(scenario.at("current_folder").get<std::string>());
     machine.registry.SetWow64(scenario.value("wow64", false));
+    machine.devices.SetWow64(scenario.value("wow64", false));
 
     const json noObject = json::object();
     const json noArray = json::array();
@@ -120,6 +121,12 @@ void Load(const json& scenario, const std::string& baseFolder, SimulatedMachine&
         machine.shell.Associate(extension, result.get<win::INT_PTR>());
     for (const auto& answer : Member(scenario, "answers", noArray))
         machine.user.QueueAnswer(answer.get<int>());
+
+    // Device maintenance: the device tree and the capture devices.
+    if (scenario.contains("devices"))
+        LoadDeviceTree(scenario.at("devices"), machine.devices);
+    if (scenario.contains("capture"))
+        LoadCapture(scenario.at("capture"), machine.capture);
 }
 
 } // namespace

@@ -22,7 +22,9 @@
 //   },
 //   "folders": ["D:\\Empty"],
 //   "shell": {".msu": 42},               // what the shell returns per extension
-//   "answers": [1, 2]                    // message-box answers, in order
+//   "answers": [1, 2],                   // message-box answers, in order
+//   "devices": {...},                    // the device tree: see SimDeviceTree.h
+//   "capture": {...}                     // capture devices: see SimCapture.h
 // }
 #pragma once
 

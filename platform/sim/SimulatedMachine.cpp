@@ -158,3 +158,61 @@ int SimulatedMachine::MessageBoxA(win::HWND owner, const char* text, const char*
 {
     return user.MessageBox(owner, text, caption, type);
 }
+
+void SimulatedMachine::Sleep(win::DWORD milliseconds)
+{
+    trace.Record({{"effect", "sleep"}, {"milliseconds", milliseconds}});
+}
+
+win::HDEVINFO SimulatedMachine::SetupDiGetClassDevsA(const win::GUID* classGuid,
+                                                     const char* enumerator, win::HWND parent,
+                                                     win::DWORD flags)
+{
+    return devices.GetClassDevs(classGuid, enumerator, parent, flags);
+}
+
+win::BOOL SimulatedMachine::SetupDiEnumDeviceInfo(win::HDEVINFO set, win::DWORD index,
+                                                  win::SP_DEVINFO_DATA* device)
+{
+    return devices.EnumDeviceInfo(set, index, device);
+}
+
+win::BOOL SimulatedMachine::SetupDiGetDeviceRegistryPropertyA(
+    win::HDEVINFO set, win::SP_DEVINFO_DATA* device, win::DWORD property, win::DWORD* type,
+    win::BYTE* buffer, win::DWORD bufferSize, win::DWORD* requiredSize)
+{
+    return devices.GetRegistryProperty(set, device, property, type, buffer, bufferSize,
+                                       requiredSize);
+}
+
+win::BOOL SimulatedMachine::SetupDiRemoveDevice(win::HDEVINFO set, win::SP_DEVINFO_DATA* device)
+{
+    return devices.RemoveDevice(set, device);
+}
+
+win::BOOL SimulatedMachine::SetupDiDestroyDeviceInfoList(win::HDEVINFO set)
+{
+    return devices.DestroyList(set);
+}
+
+win::HRESULT SimulatedMachine::CoInitialize(void* reserved) { return capture.CoInitialize(reserved); }
+
+void SimulatedMachine::CoUninitialize() { capture.CoUninitialize(); }
+
+win::HRESULT SimulatedMachine::CoCreateInstance(const win::CLSID& classId, win::IUnknown* outer,
+                                                win::DWORD context, const win::IID& iid,
+                                                void** object)
+{
+    return capture.CoCreateInstance(classId, outer, context, iid, object);
+}
+
+void SimulatedMachine::SysFreeString(win::BSTR text) { capture.SysFreeString(text); }
+
+int SimulatedMachine::WideCharToMultiByte(win::UINT codePage, win::DWORD flags,
+                                          const win::OLECHAR* wide, int wideLength, char* out,
+                                          int outSize, const char* defaultChar,
+                                          win::BOOL* usedDefault)
+{
+    return capture.WideCharToMultiByte(codePage, flags, wide, wideLength, out, outSize,
+                                       defaultChar, usedDefault);
+}

@@ -6,6 +6,8 @@
 
 #include "platform/Platform.h"
 #include "platform/sim/EffectTrace.h"
+#include "platform/sim/SimCapture.h"
+#include "platform/sim/SimDeviceTree.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimProcesses.h"
 #include "platform/sim/SimRegistry.h"
@@ -22,6 +24,9 @@ struct SimVersion {
 };
 
 class SimulatedMachine final : public Platform {
+    // First, since the parts below keep a reference to it.
+    win::DWORD m_lastError = 0;
+
 public:
     SimulatedMachine();
 
@@ -33,6 +38,10 @@ public:
     SimProcesses processes{files, trace};
     SimShell shell{files, trace};
     SimUser user{trace};
+    // Device maintenance: the device tree (SetupAPI) and COM with the
+    // DirectShow catalogue of capture devices.
+    SimDeviceTree devices{trace, m_lastError};
+    SimCapture capture{trace, m_lastError};
 
     // The launcher's own file and how it was started. Without a command line
     // of its own the program path is given, quoted, as Explorer does.
@@ -72,11 +81,31 @@ public:
     int MessageBoxA(win::HWND owner, const char* text, const char* caption,
                     win::UINT type) override;
 
+    void SetLastError(win::DWORD error) override { m_lastError = error; }
+    void Sleep(win::DWORD milliseconds) override;
+    win::HDEVINFO SetupDiGetClassDevsA(const win::GUID* classGuid, const char* enumerator,
+                                       win::HWND parent, win::DWORD flags) override;
+    win::BOOL SetupDiEnumDeviceInfo(win::HDEVINFO set, win::DWORD index,
+                                    win::SP_DEVINFO_DATA* device) override;
+    win::BOOL SetupDiGetDeviceRegistryPropertyA(win::HDEVINFO set, win::SP_DEVINFO_DATA* device,
+                                                win::DWORD property, win::DWORD* type,
+                                                win::BYTE* buffer, win::DWORD bufferSize,
+                                                win::DWORD* requiredSize) override;
+    win::BOOL SetupDiRemoveDevice(win::HDEVINFO set, win::SP_DEVINFO_DATA* device) override;
+    win::BOOL SetupDiDestroyDeviceInfoList(win::HDEVINFO set) override;
+    win::HRESULT CoInitialize(void* reserved) override;
+    void CoUninitialize() override;
+    win::HRESULT CoCreateInstance(const win::CLSID& classId, win::IUnknown* outer,
+                                  win::DWORD context, const win::IID& iid, void** object) override;
+    void SysFreeString(win::BSTR text) override;
+    int WideCharToMultiByte(win::UINT codePage, win::DWORD flags, const win::OLECHAR* wide,
+                            int wideLength, char* out, int outSize, const char* defaultChar,
+                            win::BOOL* usedDefault) override;
+
 private:
     void UpdateSearchFolders();
 
     std::string m_programPath = "C:\\Setup.exe";
     std::string m_commandLine;
     std::string m_currentFolder = "C:\\";
-    win::DWORD m_lastError = 0;
 };

@@ -31,4 +31,25 @@ public:
                                int showCommand) override;
     int MessageBoxA(win::HWND owner, const char* text, const char* caption,
                     win::UINT type) override;
+
+    void SetLastError(win::DWORD error) override;
+    void Sleep(win::DWORD milliseconds) override;
+    win::HDEVINFO SetupDiGetClassDevsA(const win::GUID* classGuid, const char* enumerator,
+                                       win::HWND parent, win::DWORD flags) override;
+    win::BOOL SetupDiEnumDeviceInfo(win::HDEVINFO set, win::DWORD index,
+                                    win::SP_DEVINFO_DATA* device) override;
+    win::BOOL SetupDiGetDeviceRegistryPropertyA(win::HDEVINFO set, win::SP_DEVINFO_DATA* device,
+                                                win::DWORD property, win::DWORD* type,
+                                                win::BYTE* buffer, win::DWORD bufferSize,
+                                                win::DWORD* requiredSize) override;
+    win::BOOL SetupDiRemoveDevice(win::HDEVINFO set, win::SP_DEVINFO_DATA* device) override;
+    win::BOOL SetupDiDestroyDeviceInfoList(win::HDEVINFO set) override;
+    win::HRESULT CoInitialize(void* reserved) override;
+    void CoUninitialize() override;
+    win::HRESULT CoCreateInstance(const win::CLSID& classId, win::IUnknown* outer,
+                                  win::DWORD context, const win::IID& iid, void** object) override;
+    void SysFreeString(win::BSTR text) override;
+    int WideCharToMultiByte(win::UINT codePage, win::DWORD flags, const win::OLECHAR* wide,
+                            int wideLength, char* out, int outSize, const char* defaultChar,
+                            win::BOOL* usedDefault) override;
 };
