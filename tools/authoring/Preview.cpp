@@ -323,10 +323,18 @@ private:
         }
         if (channelOpened && !bound)
             Line("no capture device with the custom property interface: nothing else happens");
+        std::string writes;
+        for (const std::string& write : summary)
+            writes += (writes.empty() ? "" : ", ") + write;
+        std::vector<std::string> parts;
+        if (!bound)
+            parts.push_back("no device");
+        if (!writes.empty())
+            parts.push_back("writes");
         if (removed > 0)
-            summary.push_back(std::to_string(removed) + " node(s) removed");
+            parts.push_back("removes " + std::to_string(removed));
         if (refused > 0)
-            summary.push_back(std::to_string(refused) + " removal(s) refused");
+            parts.push_back("removal refused");
 
         // The launcher's re-plug box after the step, told apart from the one
         // that MustRePlugin brings later by their number.
@@ -339,14 +347,12 @@ private:
         const int later = (m_app.FinishInstalled != 0 && m_s.MustRePlugin != 0) ? 1 : 0;
         if (boxes > later) {
             Line("the device has to be plugged in again: " + MessageBoxLine(Take()));
-            summary.push_back("re-plug");
+            parts.push_back("re-plug");
         }
         std::string cell;
-        if (!bound)
-            cell = "no device";
-        for (const std::string& part : summary)
+        for (const std::string& part : parts)
             cell += (cell.empty() ? "" : ", ") + part;
-        Cell("Audio class", cell.empty() ? "no change" : cell);
+        Cell("Audio class", cell.empty() ? "no change" : cell, writes.empty() ? "" : "writes " + writes);
     }
 
     void DescribeProperty(const json& e, std::uint32_t& selectedRegister, std::vector<std::string>& summary)
