@@ -56,3 +56,9 @@ if(NOT CMAKE_SYSTEM_NAME STREQUAL "Windows")
       --preview $<TARGET_FILE:setup-preview> --launcher-sim $<TARGET_FILE:launcher_sim>
       --root ${CMAKE_SOURCE_DIR})
 endif()
+
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  add_executable(authoring_tests ${TOOLS_TEST_DIR}/unit/SettingCheckTest.cpp)
+  target_link_libraries(authoring_tests PRIVATE authoring GTest::gtest_main)
+  gtest_discover_tests(authoring_tests DISCOVERY_TIMEOUT 30)
+endif()
