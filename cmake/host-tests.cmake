@@ -43,6 +43,10 @@ add_executable(unit_tests
   tests/unit/ProbesTest.cpp
   tests/unit/InstallSequenceTest.cpp
   tests/unit/PackagesTest.cpp
+  tests/unit/AudioClassTest.cpp
+  tests/unit/DeviceChannelTest.cpp
+  tests/unit/DeviceScanTest.cpp
+  tests/unit/SimDevicesTest.cpp
 )
 target_link_libraries(unit_tests PRIVATE launcher_core simulated_machine GTest::gtest_main)
 include(GoogleTest)

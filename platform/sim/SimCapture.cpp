@@ -84,11 +84,18 @@ public:
     win::HRESULT COM_CALL GetProperty(win::ULONG id, void* data) override { return Call(false, id, data); }
 
 private:
-    bool Fails(win::ULONG id, bool set)
+    bool Fails(win::ULONG id, bool set, const void* data)
     {
+        const SimI2CModel& m = m_device.model;
         for (auto& rule : m_device.model.failures) {
             if (rule.id != id || rule.set != set)
                 continue;
+            if (rule.onlyRegister >= 0) {
+                const bool selecting = id == 4103 && set;
+                const std::uint32_t reg = selecting ? (Word(data) >> 8) & 255 : m.transferRegister;
+                if ((!selecting && !m.transferSelected) || reg != static_cast<std::uint32_t>(rule.onlyRegister))
+                    continue;
+            }
             if (rule.always)
                 return true;
             if (!rule.used) {
@@ -174,7 +181,7 @@ private:
             id == 4102 ? (m.chipSelected ? m.chipCount : 0) : (m.transferSelected ? m.transferCount : 0);
         win::HRESULT result = win::E_POINTER;
         if (data != nullptr)
-            result = Fails(id, set) ? win::E_FAIL : Answer(set, id, data);
+            result = Fails(id, set, data) ? win::E_FAIL : Answer(set, id, data);
 
         nlohmann::json shown; // null: nothing passed or nothing returned
         if (data != nullptr && (set || result >= 0)) {
@@ -371,6 +378,8 @@ public:
             return win::E_POINTER;
         *out = nullptr;
         auto* devices = const_cast<std::vector<SimCaptureDevice>*>(m_capture.Category(category));
+        m_capture.enumeratedCategories.push_back(
+            devices == nullptr ? "other" : category == win::CLSID_VideoInputDeviceCategory ? "video" : "bda");
         // An empty or unknown category: S_FALSE and no enumerator.
         if (devices == nullptr || devices->empty())
             return win::S_FALSE;
@@ -630,7 +639,7 @@ SimCaptureDevice LoadDevice(const nlohmann::json& spec, const std::string& path)
         const auto& failures = RequireArray(spec.at("failures"), path + ".failures");
         for (std::size_t i = 0; i < failures.size(); ++i) {
             const std::string rulePath = path + ".failures[" + std::to_string(i) + "]";
-            const auto& rule = RequireObject(failures[i], rulePath, {"id", "call", "when"});
+            const auto& rule = RequireObject(failures[i], rulePath, {"id", "call", "when", "register"});
             for (const char* key : {"id", "call", "when"}) {
                 if (!rule.contains(key))
                     Refuse(rulePath + "." + key, "missing");
@@ -645,6 +654,8 @@ SimCaptureDevice LoadDevice(const nlohmann::json& spec, const std::string& path)
                 Refuse(rulePath + ".when", "must be \"once\" or \"always\"");
             failure.set = call == "set";
             failure.always = when == "always";
+            if (rule.contains("register"))
+                failure.onlyRegister = static_cast<int>(Unsigned(rule.at("register"), rulePath + ".register", 255));
             model.failures.push_back(failure);
         }
     }

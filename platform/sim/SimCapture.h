@@ -27,6 +27,9 @@ struct SimI2CModel {
         bool set = true;     // SetProperty, else GetProperty
         bool always = false; // else the first such call only
         bool used = false;
+        // Only transfers of this register (4103 selecting it, 4104 while it
+        // is selected); -1: every call of the id.
+        int onlyRegister = -1;
     };
 
     std::array<std::uint8_t, 256> registers{};
@@ -64,6 +67,9 @@ public:
     std::vector<SimCaptureDevice> video; // CLSID_VideoInputDeviceCategory
     std::vector<SimCaptureDevice> bda;   // KSCATEGORY_BDA_RECEIVER_COMPONENT
     bool enumeratorUnavailable = false;  // CoCreateInstance of the device enumerator fails
+    // The categories listed through CreateClassEnumerator, in order ("video",
+    // "bda", "other"): not effects, but the shape of the search.
+    std::vector<std::string> enumeratedCategories;
 
     win::HRESULT CoInitialize(void* reserved);
     void CoUninitialize();
@@ -116,5 +122,6 @@ private:
 //          "bind_fails": false, "refuse_interface": false,
 //          "registers": {"8": 80}, "chip_registers": {"69": 1}, "ready": true,
 //          "i2c_present": true, "properties": {"4115": 0, "4135": 0, "4136": 0},
-//          "failures": [{"id": 4104, "call": "get", "when": "once"}]}
+//          "failures": [{"id": 4104, "call": "get", "when": "once",
+//                        "register": 38}]}     // "register": optional, transfers of it only
 void LoadCapture(const nlohmann::json& section, SimCapture& capture);

@@ -3,8 +3,10 @@ do on it, as seen by the helper programs.
 
 Each case lists the events it expects in order: programs started (their own
 file and the command line they received), message boxes (caption, text,
-buttons) and shell opens of update packages. Setup.exe does not wait for
-shell opens, so those are compared regardless of where they fall in the log.
+buttons), shell opens of update packages, the property calls that the
+capture driver's custom interface receives, and, for cases with device nodes,
+the nodes left once Setup.exe has ended. Setup.exe does not wait for shell
+opens, so those are compared regardless of where they fall in the log.
 """
 
 from dataclasses import dataclass, field
@@ -59,6 +61,107 @@ class Case:
     registry: list = field(default_factory=list)
     args: list = field(default_factory=list)
     answers: list = field(default_factory=list)  # button IDs, one per box
+    capture_devices: list = field(default_factory=list)  # CaptureDevice, registered in order
+    device_nodes: list = field(default_factory=list)     # hardware-ID lists of root nodes made before the run
+    sim_only: str | None = None      # why Wine cannot show this case: it runs on the simulated machine only
+    wine_expect: list | None = None  # where Wine differs from Windows: what Wine shows instead; say why beside the case
+
+
+# Property identifiers of the capture driver's custom interface.
+PROP_CHIP_SELECT, PROP_CHIP_DATA, PROP_I2C_SELECT, PROP_I2C_DATA = 4101, 4102, 4103, 4104
+PROP_DETECT_SELECT, PROP_DEVICE_INFO, PROP_DEVICE_READY = 4107, 4115, 4116
+PROP_EVENT_TAG, PROP_EVENT_ADDRESS = 4135, 4136
+
+
+@dataclass
+class CaptureDevice:
+    """A stand-in capture filter registered in the system device enumerator."""
+    name: str | None                 # friendly name; None: the entry has no FriendlyName
+    category: str = "video"          # "video": video-input devices; "bda": BDA receiver components
+    registers: dict = field(default_factory=dict)   # register -> value of the I2C device at 160
+    ready: bool = True               # property 4116 reads 1 (False: 0, powered down)
+    i2c_present: bool = True         # False: selecting device 160 (4107) fails with E_FAIL
+    properties: dict = field(default_factory=dict)  # values of 4115, 4135, 4136 (default 0)
+    chip_registers: dict = field(default_factory=dict)  # capture-chip registers (4101/4102)
+    refuse_interface: bool = False   # QueryInterface for the custom interface: E_NOINTERFACE
+    bind_fails: bool = False         # the filter cannot be made (BindToObject fails)
+    # (property id, "set" or "get", "once" or "always"): that call returns E_FAIL
+    failures: list = field(default_factory=list)
+
+
+# --- Device maintenance: what the stand-in driver receives ------------------
+I2C_DEVICE = 160
+E_FAIL = 0x80004005
+DETECT_CAPTION = "KQ6701 Custom Property Demo"
+NOT_DETECTED = "I2C device not detected"
+NOT_READY = "I2C device was powered down or not ready"
+DEVICE_NAME = "USB 6711 Device"  # the name looked for when the registry names none
+DEVICE_NAME_KEY = r"HKLM\Software\USB6701\BDA"
+
+
+def prop_set(prop, data, result=0):
+    return {"event": "property", "call": "set", "id": prop, "data": data, "result": result}
+
+
+def prop_get(prop, data, result=0):
+    """A read; a failed one returns no data."""
+    return {"event": "property", "call": "get", "id": prop,
+            "data": None if result else data, "result": result}
+
+
+def transfer_word(register, count=1):
+    """The I2C transfer selection: bit 24, device address, register, count."""
+    return 1 << 24 | I2C_DEVICE << 16 | register << 8 | count
+
+
+def read_register(register, value, result=0):
+    """One byte read from the I2C device; a failed read clears the selection."""
+    calls = [prop_set(PROP_I2C_SELECT, transfer_word(register)),
+             prop_get(PROP_I2C_DATA, [value], result)]
+    return calls + ([prop_set(PROP_I2C_SELECT, 0)] if result else [])
+
+
+def write_register(register, value):
+    return [prop_set(PROP_I2C_SELECT, transfer_word(register)),
+            prop_set(PROP_I2C_DATA, [value])]
+
+
+def channel_opened(event_tag=0, event_address=0):
+    """The two values the channel reads as soon as it is bound."""
+    return [prop_get(PROP_EVENT_TAG, event_tag), prop_get(PROP_EVENT_ADDRESS, event_address)]
+
+
+def detected(info=0):
+    return [prop_set(PROP_DETECT_SELECT, I2C_DEVICE), prop_get(PROP_DEVICE_READY, 1),
+            prop_get(PROP_DEVICE_INFO, info)]
+
+
+def registers_read(r8, r37, r38):
+    """Register 8, then the volume pair 37 and 38."""
+    return read_register(8, r8) + read_register(37, r37) + read_register(38, r38)
+
+
+def nodes_left(*hardware_ids):
+    return {"event": "nodes_left", "hardware_ids": list(hardware_ids)}
+
+
+def detection_warning(text):
+    return message_box(text, caption=DETECT_CAPTION)
+
+
+# Device nodes of the removal cases, by first hardware ID: the pattern
+# DEVICE_PATTERN takes the first two (the second in other letter case) and
+# neither the node that has it only as a later hardware ID nor the one whose
+# hardware ID is shorter than the pattern.
+DEVICE_PATTERN = r"USB\VID_1B80&PID_E411"
+MATCHED_NODES = [[DEVICE_PATTERN + "&REV_0100", DEVICE_PATTERN],
+                 [r"usb\vid_1b80&pid_e411&mi_01"]]
+OTHER_NODES = [[r"USB\VID_AAAA&PID_0001", DEVICE_PATTERN], [r"USB\VID_1B80"]]
+DEVICE_NODES = MATCHED_NODES + OTHER_NODES
+ALL_NODES_LEFT = nodes_left(*(ids[0] for ids in DEVICE_NODES))
+OTHER_NODES_LEFT = nodes_left(*(ids[0] for ids in OTHER_NODES))
+REMOVE_ON_START = ("DeviceIDNum=1", "DevDrvID0=" + DEVICE_PATTERN,
+                   "DelAudioRegKey=1", "DelAudioRegKeyMessage=1")
 
 
 def process(program, command_line=None):
@@ -294,6 +397,57 @@ CASES = [
          expect=[message_box(START_FAILED)]),
     package_at_limit_case("package_command_511_runs", 238, runs=True),
     package_at_limit_case("package_command_512_refused", 239, runs=False),
+    # --- Device maintenance (also played on the simulated machine alone) ---
+    Case("device_xp_register8_rewritten", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, registers={8: 80, 38: 1})],
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(), *detected(), *registers_read(80, 0, 1),
+                 *write_register(8, 208),
+                 message_box(REPLUG)]),
+    Case("device_fallback_name_bda", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         registry=[(DEVICE_NAME_KEY, "RealDSName", "REG_SZ", "Missing Cam")],
+         capture_devices=[CaptureDevice("USB 6705 Device", registers={8: 80}),
+                          CaptureDevice("USB 6704 Device", category="bda", registers={8: 208})],
+         expect=[process(XP32_INSTALLER), *channel_opened(), *detected(),
+                 *registers_read(208, 0, 0)]),
+    Case("device_not_ready_warning_then_rewrite", "win32", "winxp",
+         files=ALL_INSTALLERS,
+         capture_devices=[CaptureDevice(DEVICE_NAME, ready=False, registers={8: 80})],
+         expect=[process(XP32_INSTALLER),
+                 *channel_opened(),
+                 prop_set(PROP_DETECT_SELECT, I2C_DEVICE), prop_get(PROP_DEVICE_READY, 0),
+                 detection_warning(NOT_READY),
+                 *registers_read(80, 0, 0), *write_register(8, 208),
+                 message_box(REPLUG)]),
+    Case("device_nodes_removed_by_pattern", "win32", "winxp",
+         setting_ini=ini(*REMOVE_ON_START),
+         files=ALL_INSTALLERS,
+         device_nodes=DEVICE_NODES,
+         capture_devices=[CaptureDevice(DEVICE_NAME, registers={8: 208, 38: 1})],
+         expect=[process(XP32_INSTALLER), *channel_opened(), *detected(),
+                 *registers_read(208, 0, 1), message_box(REPLUG), OTHER_NODES_LEFT]),
+    Case("device_node_not_present_is_not_recorded", "win32", "winxp",
+         setting_ini=ini(*REMOVE_ON_START),
+         files=ALL_INSTALLERS,
+         # The pattern's only present node has it as a later hardware ID, so
+         # the pattern is never recorded and the non-present node stays.
+         device_nodes=[{"hardware_ids": MATCHED_NODES[0], "present": False}, *OTHER_NODES],
+         capture_devices=[CaptureDevice(DEVICE_NAME, registers={8: 208, 38: 1})],
+         expect=[process(XP32_INSTALLER), *channel_opened(), *detected(),
+                 *registers_read(208, 0, 1), message_box(REPLUG),
+                 nodes_left(MATCHED_NODES[0][0], *(ids[0] for ids in OTHER_NODES))],
+         sim_only="Wine ignores DIGCF_PRESENT: a node cannot be listed but not present"),
+    Case("device_removal_refused_in_wow64", "win64", "win7",
+         setting_ini=ini("EnableAudioClass=1", *REMOVE_ON_START),
+         files=ALL_INSTALLERS,
+         device_nodes=DEVICE_NODES,
+         capture_devices=[CaptureDevice(DEVICE_NAME, registers={8: 80, 38: 1})],
+         expect=[process(r"C:\media\Vista_x64\SetupDrv.exe"), *channel_opened(), *detected(),
+                 *registers_read(80, 0, 1), message_box(REPLUG), ALL_NODES_LEFT],
+         sim_only="Wine lets a 32-bit program remove device nodes in a 64-bit prefix; "
+                  "64-bit Windows refuses it with ERROR_IN_WOW64"),
 ]
 
 CASES_BY_NAME = {case.name: case for case in CASES}

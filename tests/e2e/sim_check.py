@@ -2,8 +2,8 @@
 """Plays the end-to-end cases on the simulated Windows machine.
 
 Each case of e2e_cases.py becomes a scenario: the Windows flavour Wine stands
-for, the medium's files, the registry values, the .msu association and the
-message-box answers. launcher_sim runs the launcher on it; its effect trace is
+for, the medium's files, the registry values, the .msu association, the
+message-box answers, the device nodes and the capture devices. launcher_sim runs the launcher on it; its effect trace is
 turned into the events the helper programs log under Wine, and those must
 equal the case's expectation, exactly as the run under Wine must. So one
 table holds the simulated machine and Wine to the same behaviour.
@@ -67,7 +67,7 @@ def scenario_for(case):
         full = path if ":" in path else rf"{case.medium}\{path}"
         files[full] = {"program": {}} if content == STUB else {}
 
-    return {
+    scenario = {
         "version": {"platform": 2, "major": major, "minor": minor, "build": build,
                     "service_pack": service_pack},
         "program": program,
@@ -79,11 +79,48 @@ def scenario_for(case):
         "shell": {".msu": SHELL_ACCEPTED},
         "answers": case.answers,
     }
+    if case.device_nodes:
+        scenario["devices"] = {"nodes": [device_node(node) for node in case.device_nodes]}
+    if case.capture_devices:
+        scenario["capture"] = capture_section(case.capture_devices)
+    return scenario
 
 
-def events_from(trace):
+def device_node(node):
+    """A node of the case: a hardware-ID list, or (on the simulated machine
+    alone) a dict that also says whether the node is present."""
+    if isinstance(node, dict):
+        return {"hardware_ids": node["hardware_ids"], "present": node.get("present", True)}
+    return {"hardware_ids": list(node), "present": True}
+
+
+def capture_section(devices):
+    section = {"video": [], "bda": []}
+    for device in devices:
+        section[device.category].append({
+            "name": device.name,
+            "registers": {str(k): v for k, v in device.registers.items()},
+            "chip_registers": {str(k): v for k, v in device.chip_registers.items()},
+            "properties": {str(k): v for k, v in device.properties.items()},
+            "ready": device.ready,
+            "i2c_present": device.i2c_present,
+            "refuse_interface": device.refuse_interface,
+            "bind_fails": device.bind_fails,
+            "failures": [{"id": i, "call": call, "when": when}
+                         for i, call, when in device.failures],
+        })
+    return section
+
+
+def first_hardware_id(node):
+    ids = node["hardware_ids"] if isinstance(node, dict) else node
+    return ids[0] if ids else ""
+
+
+def events_from(trace, case):
     """The events the helper programs would have logged for this trace."""
     events = []
+    removed = set()
     for effect in trace:
         kind = effect["effect"]
         if kind == "create_process" and effect["result"]:
@@ -97,6 +134,17 @@ def events_from(trace):
             parameters = effect["parameters"] or ""
             events.append({"event": "shell_open", "module": MSU_HANDLER,
                            "command_line": f'"{MSU_HANDLER}" "{effect["file"]}" {parameters}'.rstrip()})
+        elif kind == "property":
+            events.append({"event": "property", **{k: effect[k] for k in
+                                                   ("call", "id", "data", "result")}})
+        elif kind == "remove_device" and effect["result"]:
+            removed.add(effect["node"])
+    if case.device_nodes:
+        # What the node tool lists after the run: the nodes still there.
+        events.append({"event": "nodes_left",
+                       "hardware_ids": [first_hardware_id(node)
+                                        for i, node in enumerate(case.device_nodes)
+                                        if i not in removed]})
     return events
 
 
@@ -108,7 +156,7 @@ def check(case, launcher_sim):
     if run.returncode != 0:
         return [f"launcher_sim failed ({run.returncode}): {run.stderr.strip()}"]
     trace = [json.loads(line) for line in run.stdout.splitlines()]
-    problems = compare(case.expect, events_from(trace))
+    problems = compare(case.expect, events_from(trace, case))
     if problems:
         problems += ["trace:"] + [f"  {line}" for line in run.stdout.splitlines()]
     return problems

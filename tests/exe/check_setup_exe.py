@@ -22,6 +22,39 @@ LANG_ZH_TW = 0x0404
 ALLOWED_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'shell32.dll',
                 'ole32.dll', 'oleaut32.dll', 'setupapi.dll', 'msvcrt.dll', 'comctl32.dll'}
 
+# For the DLLs of device maintenance, every function the program may import:
+# each of these is exported by the DLL of Windows XP SP3. A function outside
+# these lists fails the check until it is looked up and added.
+XP_FUNCTIONS = {
+    'setupapi.dll': {
+        'SetupDiGetClassDevsA', 'SetupDiGetClassDevsExA', 'SetupDiEnumDeviceInfo',
+        'SetupDiGetDeviceRegistryPropertyA', 'SetupDiSetDeviceRegistryPropertyA',
+        'SetupDiRemoveDevice', 'SetupDiDestroyDeviceInfoList', 'SetupDiCallClassInstaller',
+        'SetupDiCreateDeviceInfoA', 'SetupDiCreateDeviceInfoList', 'SetupDiGetDeviceInstanceIdA',
+        'SetupDiOpenDevRegKey', 'SetupDiEnumDeviceInterfaces',
+    },
+    'ole32.dll': {
+        'CoInitialize', 'CoInitializeEx', 'CoUninitialize', 'CoCreateInstance',
+        'CoTaskMemAlloc', 'CoTaskMemFree', 'CLSIDFromString', 'StringFromGUID2',
+    },
+    'oleaut32.dll': {
+        'SysAllocString', 'SysFreeString', 'SysStringLen', 'VariantInit', 'VariantClear',
+    },
+}
+# Functions of the other system DLLs that Windows XP lacks (Vista and later),
+# which a newer SDK header can pull in without notice.
+NOT_ON_XP = {
+    'GetTickCount64', 'InitializeSRWLock', 'AcquireSRWLockExclusive', 'ReleaseSRWLockExclusive',
+    'InitializeConditionVariable', 'SleepConditionVariableCS', 'WakeConditionVariable',
+    'InitOnceExecuteOnce', 'CreateSymbolicLinkA', 'CreateSymbolicLinkW', 'GetFileInformationByHandleEx',
+    'SetFileInformationByHandle', 'GetFinalPathNameByHandleA', 'GetFinalPathNameByHandleW',
+    'QueryFullProcessImageNameA', 'QueryFullProcessImageNameW', 'GetLocaleInfoEx',
+    'CompareStringEx', 'LCMapStringEx', 'GetUserDefaultLocaleName', 'FlsAlloc', 'FlsFree',
+    'FlsGetValue', 'FlsSetValue', 'GetErrorMode', 'RegGetValueA', 'RegGetValueW',
+    'RegDeleteTreeA', 'RegDeleteTreeW', 'TaskDialog', 'TaskDialogIndirect',
+    'SetProcessDPIAware', 'ChangeWindowMessageFilter', 'SHGetKnownFolderPath',
+}
+
 # (what, how to read it, expected)
 HEADER = [
     ('machine', lambda pe: pe.FILE_HEADER.Machine, 0x014C),  # i386
@@ -171,10 +204,28 @@ def imported_dlls(pe):
     return [e.dll.decode('ascii', 'replace') for e in entries]
 
 
-def check_imports(report, dlls):
+def imported_functions(pe):
+    """{dll (lower case): [function names]}; ordinals as '#n'."""
+    entries = getattr(pe, 'DIRECTORY_ENTRY_IMPORT', []) + getattr(pe, 'DIRECTORY_ENTRY_DELAY_IMPORT', [])
+    functions = {}
+    for entry in entries:
+        names = functions.setdefault(entry.dll.decode('ascii', 'replace').lower(), [])
+        for imported in entry.imports:
+            names.append(imported.name.decode('ascii', 'replace') if imported.name
+                         else f'#{imported.ordinal}')
+    return functions
+
+
+def check_imports(report, dlls, functions):
     for dll in dlls:
         if dll.lower() not in ALLOWED_DLLS:
             report.fail(f'imports {dll}, which is not a Windows XP system DLL')
+    for dll, names in sorted(functions.items()):
+        for name in names:
+            if dll in XP_FUNCTIONS and name not in XP_FUNCTIONS[dll]:
+                report.fail(f'imports {dll}!{name}, which is not known to exist on Windows XP')
+            elif name in NOT_ON_XP:
+                report.fail(f'imports {dll}!{name}, which Windows XP lacks')
 
 
 def parse_dialog(data):
@@ -357,7 +408,7 @@ def main(argv):
     report = Report()
     dlls = imported_dlls(pe)
     check_header(report, pe)
-    check_imports(report, dlls)
+    check_imports(report, dlls, imported_functions(pe))
     table = resource_table(pe)
     for section in (check_dialog, check_icon, check_manifest, check_version):
         try:
