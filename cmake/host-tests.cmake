@@ -39,6 +39,9 @@ target_compile_options(simulated_machine PRIVATE -Wall -Wextra -Werror)
 add_executable(launcher_sim tools/launcher_sim.cpp)
 target_link_libraries(launcher_sim PRIVATE launcher_core simulated_machine)
 
+# The media authors' tools: setting-check and setup-preview.
+include(${CMAKE_SOURCE_DIR}/tools/authoring/tools.cmake)
+
 enable_testing()
 if(LAUNCHER_FUZZ)
   include(cmake/fuzz.cmake)

@@ -33,3 +33,13 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
+
+# The media authors' tools as Windows console programs, beside Setup.exe but
+# separate targets, so Setup.exe does not grow by them. The JSON library is
+# header-only: the host's copy of its headers serves the cross-build too.
+find_path(LAUNCHER_NLOHMANN_INCLUDE nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH)
+if(LAUNCHER_NLOHMANN_INCLUDE)
+  include(${CMAKE_SOURCE_DIR}/tools/authoring/tools.cmake)
+else()
+  message(STATUS "nlohmann/json.hpp not found: the Windows builds of setting-check and setup-preview are left out")
+endif()
