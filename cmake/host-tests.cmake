@@ -39,9 +39,6 @@ target_compile_options(simulated_machine PRIVATE -Wall -Wextra -Werror)
 add_executable(launcher_sim tools/launcher_sim.cpp)
 target_link_libraries(launcher_sim PRIVATE launcher_core simulated_machine)
 
-# The media authors' tools: setting-check and setup-preview.
-include(${CMAKE_SOURCE_DIR}/tools/authoring/tools.cmake)
-
 enable_testing()
 if(LAUNCHER_FUZZ)
   include(cmake/fuzz.cmake)
@@ -67,6 +64,9 @@ add_executable(unit_tests
 target_link_libraries(unit_tests PRIVATE launcher_core simulated_machine GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 30)
+
+# The media authors' tools: setting-check and setup-preview.
+include(${CMAKE_SOURCE_DIR}/tools/authoring/tools.cmake)
 
 add_test(NAME sample.medium
   COMMAND launcher_sim ${CMAKE_SOURCE_DIR}/sample/scenario-xp32.json --expect ${CMAKE_SOURCE_DIR}/sample/expected-xp32.jsonl)

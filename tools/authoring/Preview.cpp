@@ -133,6 +133,24 @@ private:
         return path;
     }
 
+    // As the launcher looks for the program of a text: the text up to each
+    // blank in turn, then the whole text, with ".exe" added to a name
+    // without an extension.
+    bool NamesFileOnMedium(const std::string& text) const
+    {
+        for (std::size_t end = 0; end <= text.size(); ++end) {
+            if (end < text.size() && text[end] != ' ' && text[end] != '\t')
+                continue;
+            std::string candidate = text.substr(0, end);
+            const std::size_t name = candidate.find_last_of("\\/");
+            if (candidate.find('.', name == std::string::npos ? 0 : name) == std::string::npos)
+                candidate += ".exe";
+            if (m_medium->Has(candidate))
+                return true;
+        }
+        return false;
+    }
+
     bool OnMedium(const std::string& path) const
     {
         const std::string relative = Relative(path);
@@ -201,9 +219,19 @@ private:
 
     // One start through the installer runner: the process, its wait and the
     // message box of a failed start. `what` names it for the warnings.
-    std::string ProgramStart(const std::string& what)
+    // `program` is the text behind the program folder that names the program
+    // (it may carry arguments).
+    std::string ProgramStart(const std::string& what, const std::string& program)
     {
         if (AtBox(kStartFailed, m_s.Setup) && !AtKind("create_process")) {
+            // Nothing was handed to the system: either no prefix of the text
+            // names a file on the medium, or the command could not be formed.
+            if (m_medium != nullptr && !NamesFileOnMedium(program)) {
+                Line("no file on the medium is named by " + Quoted(program) + ": nothing is started");
+                Line(MessageBoxLine(Take()));
+                Warn(what + " " + program + " is not on the medium");
+                return "missing";
+            }
             Line("the command cannot be formed (a text cut to 255 characters, or longer than 511 characters): nothing is started");
             Line(MessageBoxLine(Take()));
             Warn(what + ": its command cannot be formed, so it is never started");
@@ -253,8 +281,8 @@ private:
             Cell("Installer", "not supported");
             return;
         }
-        const std::string result = ProgramStart("the driver installer");
         const std::string relative = std::string(folder) + "\\" + file;
+        const std::string result = ProgramStart("the driver installer", relative);
         Cell("Installer", result, relative);
     }
 
@@ -450,7 +478,7 @@ private:
             Line(key + " " + Quoted(entry) + ": run as a program");
             if (EndsWithFolded(entry, ".msu"))
                 Warn(entry + " is run as a program: only \".msu\" in lower case makes an update package");
-            const std::string result = ProgramStart("the package");
+            const std::string result = ProgramStart("the package", entry);
             Cell(row, result, entry);
         }
     }
