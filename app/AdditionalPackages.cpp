@@ -5,7 +5,9 @@
 
 int CLauncherApp::HasExtension(const char* text, char character, const char* extension)
 {
-    const char* from = text::FindLast(text, character);
+    // By characters of the ANSI code page, like the program folder.
+    const char set[2] = {character, '\0'};
+    const char* from = text::FindLastOf(m_os, text, set);
     if (from == nullptr)
         return 0;
     for (; *from == *extension; ++from, ++extension) {
@@ -52,7 +54,7 @@ void CLauncherApp::LaunchAdditionalPackages(const char* programFolder, const cha
                 !IsCutText(entry) && !IsCutText(s.LaunchAnotherAPParam) &&
                 text::Join(command, {programFolder, "\\", entry, " ", s.LaunchAnotherAPParam}) &&
                 text::Join(programPath, {programFolder, "\\", entry}) &&
-                AddDefaultExtension(programPath);
+                AddDefaultExtension(m_os, programPath);
             RunInstaller(formed ? programPath : nullptr, command);
         }
     }

@@ -78,7 +78,7 @@ void CLauncherApp::RunDriverInstaller(const char* programFolder)
     const bool formed = !IsCutText(path) && !IsCutText(file) &&
                         text::Join(installerCommand, {programFolder, "\\", path, "\\", file}) &&
                         text::Copy(programPath, installerCommand) &&
-                        AddDefaultExtension(programPath);
+                        AddDefaultExtension(m_os, programPath);
     RunInstaller(formed ? programPath : nullptr, installerCommand);
 }
 
@@ -97,11 +97,9 @@ bool GetProgramFolder(Platform& os, CLauncherApp::PathText& folder)
         return false;
     }
     folder[length] = '\0';
-    char* end = nullptr;
-    for (char* p = folder; *p != '\0'; ++p) {
-        if (*p == '\\' || *p == '/')
-            end = p;
-    }
+    // By characters: a double-byte character of the file name may end in
+    // the byte of "\".
+    char* end = const_cast<char*>(text::FindLastOf(os, folder, "\\/"));
     if (end == nullptr) {
         folder[0] = '\0';
         return false;
@@ -110,14 +108,11 @@ bool GetProgramFolder(Platform& os, CLauncherApp::PathText& folder)
     return true;
 }
 
-bool AddDefaultExtension(CLauncherApp::PathText& path)
+bool AddDefaultExtension(Platform& os, CLauncherApp::PathText& path)
 {
-    const char* name = path;
-    for (const char* p = path; *p != '\0'; ++p) {
-        if (*p == '\\' || *p == '/')
-            name = p + 1;
-    }
-    if (text::FindLast(name, '.') != nullptr)
+    const char* separator = text::FindLastOf(os, path, "\\/");
+    const char* name = separator == nullptr ? path : separator + 1;
+    if (text::FindLastOf(os, name, ".") != nullptr)
         return true;
     return text::Append(path, ".exe");
 }

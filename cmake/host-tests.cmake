@@ -12,6 +12,8 @@ find_package(GTest REQUIRED)
 
 add_library(simulated_machine STATIC
   platform/sim/EffectTrace.cpp
+  platform/sim/CodePage.cpp
+  platform/sim/NamedSystems.cpp
   platform/sim/WindowsPath.cpp
   platform/sim/SimFileSystem.cpp
   platform/sim/SimRegistry.cpp

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/sim/CodePage.h"
 #include "platform/sim/EffectTrace.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimProcesses.h"
@@ -41,6 +42,12 @@ public:
     void SetCurrentFolder(std::string folder);
     const std::string& ProgramPath() const { return m_programPath; }
 
+    // The system's ANSI code page (1252, or the double-byte 932, 936, 949,
+    // 950): the page of every text the machine hands out and takes, and of
+    // its letter-case rules. Set it before anything else of the machine.
+    void SetCodePage(unsigned codePage);
+    unsigned CodePage() const { return m_codePage; }
+
     // Profile reads are not effects; tests that look at the reading order
     // can have them traced all the same.
     bool traceProfileReads = false;
@@ -53,6 +60,9 @@ public:
                                         win::DWORD size, const char* fileName) override;
     win::BOOL GetVersionExA(win::OSVERSIONINFOA* info) override;
     win::DWORD GetLastError() override { return m_lastError; }
+    // Tests poison the last error before a call, as Windows tests do.
+    void SetLastError(win::DWORD error) { m_lastError = error; }
+    win::BOOL IsDBCSLeadByte(win::BYTE testChar) override;
 
     win::LONG RegOpenKeyExA(const char* subKey, win::DWORD options, win::DWORD access,
                             win::HKEY* result) override;
@@ -79,4 +89,5 @@ private:
     std::string m_commandLine;
     std::string m_currentFolder = "C:\\";
     win::DWORD m_lastError = 0;
+    unsigned m_codePage = codepage::kWestern;
 };
