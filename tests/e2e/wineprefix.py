@@ -123,7 +123,10 @@ def import_registry(prefix, entries, view="32", timeout=60, extra_env=None):
         return
     reg_file = unix_path(prefix, TOOLS_DIR + rf"\import-{view}.reg")
     reg_file.parent.mkdir(parents=True, exist_ok=True)
-    reg_file.write_text(reg_text(entries), encoding="ascii", newline="")
+    text = reg_text(entries)
+    # Names beyond ASCII (a renamed program's AppDefaults key) need the
+    # format's own UTF-16 form.
+    reg_file.write_text(text, encoding="ascii" if text.isascii() else "utf-16", newline="")
     # No pipes: the wineserver and the system processes that this first
     # program may start inherit its standard handles and outlive it.
     subprocess.run(
