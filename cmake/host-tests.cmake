@@ -40,6 +40,7 @@ add_executable(unit_tests
   tests/unit/ProbesTest.cpp
   tests/unit/InstallSequenceTest.cpp
   tests/unit/PackagesTest.cpp
+  tests/unit/WindowsRulesTest.cpp
 )
 target_link_libraries(unit_tests PRIVATE launcher_core simulated_machine GTest::gtest_main)
 include(GoogleTest)
