@@ -63,8 +63,11 @@ win::INT_PTR SimShell::Result(const char* verb, const char* file, const char* di
         dot == std::string::npos ? std::string() : codepage::FoldCase(codePage, name.substr(dot));
     // The verb "open" (or none, the default verb) is what an association offers.
     const bool opens = verb == nullptr || codepage::FoldCase(codePage, verb) == "open";
-    if (found->isProgram && opens && extension == ".exe") {
-        const win::DWORD error = found->program.startError;
+    // A program is started, whatever the file holds; one that is no
+    // program fails as CreateProcess fails it.
+    if (opens && extension == ".exe") {
+        const win::DWORD error =
+            found->isProgram ? found->program.startError : win::ERROR_BAD_EXE_FORMAT;
         return error == 0 ? kStarted : FromStartError(error);
     }
     const auto association = m_associations.find(extension);

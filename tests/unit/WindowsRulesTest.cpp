@@ -352,3 +352,206 @@ TEST(WindowsRules, TheLauncherFindsItsFolderAndExtensionsByCharacters)
         EXPECT_EQ(launcher.HasExtension(c.text, '.', ".msu"), c.isUpdate) << c.codePage << " " << c.text;
     }
 }
+
+// --- 5. What Windows reports to this program ---------------------------------------
+
+TEST(WindowsRules, NamedSystemsReportWhatARealOneReports)
+{
+    // GetVersionExA for a program whose manifest names no supported systems:
+    // 8.1, 10 and 11 answer 6.2 build 9200, as 8 does. 64-bit systems have
+    // "ProgramFilesDir (x86)" and two registry views.
+    struct Case {
+        const char* name;
+        int bits;
+        win::DWORD major, minor, build;
+        const char* servicePack;
+        int nt6, vistaSP1, win7, is64;
+    };
+    const Case cases[] = {
+        // name        bits major minor build  service pack      NT6 SP1 W7 64
+        {"XP",          32, 5, 1, 2600, "Service Pack 3",        0, 0, 0, 0},
+        {"XP x64",      64, 5, 2, 3790, "Service Pack 2",        0, 0, 0, 1},
+        {"Vista",       32, 6, 0, 6000, "",                      1, 0, 0, 0},
+        {"Vista SP1",   64, 6, 0, 6001, "Service Pack 1",        1, 1, 0, 1},
+        {"Vista SP2",   32, 6, 0, 6002, "Service Pack 2",        1, 0, 0, 0},
+        {"7",           64, 6, 1, 7600, "",                      1, 0, 1, 1},
+        {"7 SP1",       32, 6, 1, 7601, "Service Pack 1",        1, 1, 1, 0},
+        {"8",           64, 6, 2, 9200, "",                      1, 0, 0, 1},
+        {"8.1",         32, 6, 2, 9200, "",                      1, 0, 0, 0},
+        {"10",          64, 6, 2, 9200, "",                      1, 0, 0, 1},
+        {"11",          64, 6, 2, 9200, "",                      1, 0, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SimulatedMachine machine;
+        ASSERT_TRUE(ApplyNamedSystem(c.name, c.bits, machine)) << c.name;
+        win::OSVERSIONINFOA info = {};
+        info.dwOSVersionInfoSize = sizeof info;
+        ASSERT_TRUE(machine.GetVersionExA(&info)) << c.name;
+        EXPECT_EQ(info.dwPlatformId, win::VER_PLATFORM_WIN32_NT) << c.name;
+        EXPECT_EQ(info.dwMajorVersion, c.major) << c.name;
+        EXPECT_EQ(info.dwMinorVersion, c.minor) << c.name;
+        EXPECT_EQ(info.dwBuildNumber, c.build) << c.name;
+        EXPECT_STREQ(info.szCSDVersion, c.servicePack) << c.name;
+        EXPECT_EQ(DetectWinNT6(machine), c.nt6) << c.name;
+        EXPECT_EQ(DetectVistaSP1(machine), c.vistaSP1) << c.name;
+        EXPECT_EQ(DetectWin7(machine), c.win7) << c.name;
+        EXPECT_EQ(Detect64BitOS(machine), c.is64) << c.name;
+        EXPECT_EQ(machine.registry.Wow64(), c.is64 == 1) << c.name;
+    }
+    // Systems that do not come in a bitness, and names that are no system.
+    SimulatedMachine machine;
+    EXPECT_FALSE(ApplyNamedSystem("XP", 64, machine));
+    EXPECT_FALSE(ApplyNamedSystem("XP x64", 32, machine));
+    EXPECT_FALSE(ApplyNamedSystem("11", 32, machine));
+    EXPECT_FALSE(ApplyNamedSystem("7", 16, machine));
+    EXPECT_FALSE(ApplyNamedSystem("Windows 7", 32, machine));
+    EXPECT_EQ(NamedSystemNames().size(), NamedSystems().size());
+    EXPECT_EQ(NamedSystemNames().front(), "XP");
+}
+
+TEST(WindowsRules, NamedSystemsKeepTheNativeProgramFolderApart)
+{
+    // A 32-bit program reads "C:\Program Files (x86)" as ProgramFilesDir on
+    // 64-bit Windows; the native view says "C:\Program Files".
+    SimulatedMachine machine;
+    ASSERT_TRUE(ApplyNamedSystem("7 SP1", 64, machine));
+    const char* key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    for (const auto& [access, expected] :
+         {std::pair<win::DWORD, const char*>{win::KEY_QUERY_VALUE, "C:\\Program Files (x86)"},
+          {win::KEY_QUERY_VALUE | win::KEY_WOW64_64KEY, "C:\\Program Files"}}) {
+        win::HKEY handle = nullptr;
+        ASSERT_EQ(machine.RegOpenKeyExA(key, 0, access, &handle), win::ERROR_SUCCESS);
+        char text[64] = {};
+        win::DWORD size = sizeof text;
+        EXPECT_EQ(machine.RegQueryValueExA(handle, "ProgramFilesDir", nullptr,
+                                           reinterpret_cast<win::BYTE*>(text), &size),
+                  win::ERROR_SUCCESS);
+        EXPECT_STREQ(text, expected) << access;
+        machine.RegCloseKey(handle);
+    }
+}
+
+TEST(WindowsRules, ShellOpensReportAProgramThatFailsToStart)
+{
+    // ShellExecuteA returns the start error when it is below 32 (file or
+    // path not found, access denied), SE_ERR_ACCESSDENIED for a cancelled
+    // elevation, and ERROR_BAD_FORMAT (11) for any other failure, such as
+    // a file that is no program (Wine answers the same, but for the
+    // cancelled elevation, which it cannot show).
+    struct Case {
+        const char* rule;
+        const char* file;
+        win::INT_PTR result;
+    };
+    const Case cases[] = {
+        // rule                                          file                  result
+        {"the program starts",                           "D:\\Run.exe",        42},
+        {"no program: a bad executable",                 "D:\\Data.exe",       static_cast<win::INT_PTR>(win::ERROR_BAD_FORMAT)},
+        {"refused with access denied",                   "D:\\Denied.exe",     win::SE_ERR_ACCESSDENIED},
+        {"refused with a code above 32",                 "D:\\Bad.exe",        static_cast<win::INT_PTR>(win::ERROR_BAD_FORMAT)},
+        {"elevation cancelled",                          "D:\\Cancel.exe",     win::SE_ERR_ACCESSDENIED},
+        {"handler starts",                               "D:\\KB1.msu",        33},
+        {"handler missing",                              "D:\\KB1.cab",        win::SE_ERR_FNF},
+        {"handler no program",                           "D:\\KB1.xyz",        static_cast<win::INT_PTR>(win::ERROR_BAD_FORMAT)},
+    };
+    for (const Case& c : cases) {
+        SimulatedMachine machine;
+        machine.files.AddFile("D:\\Run.exe", Program());
+        machine.files.AddFile("D:\\Data.exe", SimFile{});
+        machine.files.AddFile("D:\\Denied.exe", Program(win::ERROR_ACCESS_DENIED));
+        machine.files.AddFile("D:\\Bad.exe", Program(win::ERROR_BAD_EXE_FORMAT));
+        machine.files.AddFile("D:\\Cancel.exe", Program(win::ERROR_CANCELLED));
+        for (const char* package : {"D:\\KB1.msu", "D:\\KB1.cab", "D:\\KB1.xyz"})
+            machine.files.AddFile(package, SimFile{});
+        machine.files.AddFile("C:\\Tools\\Open.exe", Program());
+        machine.files.AddFile("C:\\Tools\\Text.exe", SimFile{});
+        machine.shell.AssociateHandler(".msu", "C:\\Tools\\Open.exe", 33);
+        machine.shell.AssociateHandler(".cab", "C:\\Tools\\Gone.exe", 33);
+        machine.shell.AssociateHandler(".xyz", "C:\\Tools\\Text.exe", 33);
+        EXPECT_EQ(machine.ShellExecuteA(nullptr, "open", c.file, nullptr, nullptr, win::SW_SHOW), c.result)
+            << c.rule;
+    }
+}
+
+// --- 6. Scenario errors ---------------------------------------------------------------
+
+TEST(WindowsRules, MalformedScenariosAreRefusedWithTheKeyAndItsPlace)
+{
+    struct Case {
+        const char* scenario;
+        const char* message; // a part of the error
+    };
+    const Case cases[] = {
+        // scenario                                                                         message
+        {R"({"wow46": true})",                                                              "wow46: unknown key"},
+        {R"({"version": {"major": 6, "minr": 1}})",                                         "version.minr: unknown key"},
+        {R"({"version": {"major": "six"}})",                                                "version.major: must be a whole number"},
+        {R"({"version": {"major": -1}})",                                                   "version.major: must be a whole number"},
+        {R"({"wow64": 1})",                                                                 "wow64: must be true or false"},
+        {R"({"program": 5})",                                                               "program: must be a string"},
+        {R"({"registry": {"K": {"V": {"type": "REG_DWORD", "data": "abc"}}}})",              "registry[\"K\"][\"V\"].data: must be a whole number"},
+        {R"({"registry": {"K": {"V": {"type": "REG_DWORD", "data": 4294967296}}}})",         "registry[\"K\"][\"V\"].data"},
+        {R"({"registry": {"K": {"V": {"type": "REG_SZ", "data": 7}}}})",                     "registry[\"K\"][\"V\"].data: must be a string"},
+        {R"({"registry": {"K": {"V": {"type": "REG_BINARY", "data": "0102"}}}})",            "holds raw bytes"},
+        {R"({"registry": {"K": {"V": {"type": "REG_MULTI_SZ", "data": "a"}}}})",             "must be a list of strings"},
+        {R"({"registry": {"K": {"V": {"type": "REG_WHAT", "data": 1}}}})",                   "unknown registry type REG_WHAT"},
+        {R"({"registry": {"K": {"V": {"type": "REG_BINARY", "hex": "123"}}}})",              "odd length"},
+        {R"({"registry": {"K": {"V": {"type": "REG_BINARY", "hex": "zz"}}}})",               "not hex digits"},
+        {R"({"registry": {"K": {"V": {"type": "REG_DWORD", "data": 1, "hex": "01"}}}})",     "exactly one of"},
+        {R"({"registry": {"K": {"V": {"type": "REG_DWORD", "dat": 1}}}})",                   "registry[\"K\"][\"V\"].dat: unknown key"},
+        {R"({"registry": {"K": {"V": {"data": 1}}}})",                                       "registry[\"K\"][\"V\"].type: missing"},
+        {R"({"registry": {"K": 1}})",                                                        "registry[\"K\"]: must be an object"},
+        {R"({"registry_native": {"K": {}}})",                                                "registry_native: a 32-bit machine has one registry view"},
+        {R"({"files": {"D:\\S.ini": {"txt": "x"}}})",                                        "files[\"D:\\\\S.ini\"].txt: unknown key"},
+        {R"({"files": {"D:\\S.ini": {"text_file": "no/such/file.ini"}}})",                   "files[\"D:\\\\S.ini\"].text_file: cannot read"},
+        {R"({"files": {"D:\\A.exe": {"program": {"exit": 1}}}})",                            "program.exit: unknown key"},
+        {R"({"shell": {".msu": "yes"}})",                                                    "shell[\".msu\"]: must be an object"},
+        {R"({"shell": {".msu": {"handler": "C:\\H.exe", "result": 2}}})",                   "above 32"},
+        {R"({"answers": [1, "OK"]})",                                                        "answers[1]: must be a whole number"},
+        {R"({"code_page": 437})",                                                            "code_page: code page 437 is not one of"},
+        {R"({"program": "C:\\\u8a31.exe"})",                                                 "program: \"C:\\\\\u8a31.exe\" has characters that code page 1252 cannot hold"},
+        {R"({"system": {"name": "Windows 7"}})",                                             "system.name: unknown system \"Windows 7\""},
+        {R"({"system": {"name": "XP", "bits": 64}})",                                        "system.bits: XP does not come in 64 bits"},
+        {R"({"system": {"name": "7", "bit": 64}})",                                          "system.bit: unknown key"},
+        {R"([1, 2])",                                                                        "scenario: must be an object"},
+    };
+    for (const Case& c : cases) {
+        SimulatedMachine machine;
+        std::string error;
+        EXPECT_FALSE(LoadScenario(nlohmann::json::parse(c.scenario), ".", machine, error)) << c.scenario;
+        EXPECT_NE(error.find(c.message), std::string::npos) << c.scenario << "\n  gave: " << error;
+    }
+
+    // What is well formed loads: raw bytes of any length for any type, the
+    // named system with the raw record over it, the native view of a
+    // 64-bit machine, texts in the machine's code page.
+    const auto good = nlohmann::json::parse(R"({
+        "code_page": 950,
+        "system": {"name": "7", "bits": 64},
+        "version": {"build": 7777},
+        "program": "C:\\\u8a31\\Setup.exe",
+        "registry": {"SOFTWARE\\Test": {"Five": {"type": "REG_DWORD", "hex": "0102030405"},
+                                         "List": {"type": "REG_MULTI_SZ", "data": ["a", "b"]},
+                                         "Big": {"type": "REG_QWORD", "data": 4294967296}}},
+        "registry_native": {"SOFTWARE\\Test": {"Native": {"type": "REG_DWORD", "data": 9}}},
+        "shell": {".msu": {"handler": "C:\\H.exe"}}
+    })");
+    SimulatedMachine machine;
+    std::string error;
+    ASSERT_TRUE(LoadScenario(good, ".", machine, error)) << error;
+    EXPECT_EQ(machine.version.major, 6u);
+    EXPECT_EQ(machine.version.build, 7777u);
+    EXPECT_EQ(machine.ProgramPath(), "C:\\\xB3\x5C\\Setup.exe");
+    win::HKEY key = nullptr;
+    ASSERT_EQ(machine.RegOpenKeyExA("SOFTWARE\\Test", 0, win::KEY_QUERY_VALUE, &key), win::ERROR_SUCCESS);
+    win::DWORD size = 0;
+    EXPECT_EQ(machine.RegQueryValueExA(key, "Five", nullptr, nullptr, &size), win::ERROR_SUCCESS);
+    EXPECT_EQ(size, 5u);
+    EXPECT_EQ(machine.RegQueryValueExA(key, "List", nullptr, nullptr, &size), win::ERROR_SUCCESS);
+    EXPECT_EQ(size, 5u); // "a\0b\0\0"
+    EXPECT_EQ(machine.RegQueryValueExA(key, "Big", nullptr, nullptr, &size), win::ERROR_SUCCESS);
+    EXPECT_EQ(size, 8u);
+    EXPECT_EQ(machine.RegQueryValueExA(key, "Native", nullptr, nullptr, &size),
+              static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND));
+    machine.RegCloseKey(key);
+}
