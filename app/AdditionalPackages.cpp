@@ -3,9 +3,11 @@
 #include "platform/WinConstants.h"
 #include "text/Text.h"
 
-int CLauncherApp::HasExtension(const char* text, char character, const char* extension)
+int CLauncherApp::HasExtension(const char* text, char character, const char* extension) const
 {
-    const char* from = text::FindLast(text, character);
+    // By characters of the ANSI code page, like the program folder.
+    const char set[2] = {character, '\0'};
+    const char* from = text::FindLastOf(m_os, text, set);
     if (from == nullptr)
         return 0;
     for (; *from == *extension; ++from, ++extension) {

@@ -26,7 +26,7 @@ bool IsProgramCandidate(Platform& os, const char* commandLine, std::size_t lengt
     for (std::size_t i = 0; i < length; ++i)
         program[i] = commandLine[i];
     program[length] = '\0';
-    return AddDefaultExtension(program) && IsExistingFile(os, program);
+    return AddDefaultExtension(os, program) && IsExistingFile(os, program);
 }
 
 } // namespace

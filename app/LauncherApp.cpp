@@ -97,11 +97,9 @@ bool GetProgramFolder(Platform& os, CLauncherApp::PathText& folder)
         return false;
     }
     folder[length] = '\0';
-    char* end = nullptr;
-    for (char* p = folder; *p != '\0'; ++p) {
-        if (*p == '\\' || *p == '/')
-            end = p;
-    }
+    // By characters: a double-byte character of the file name may end in
+    // the byte of "\".
+    char* end = const_cast<char*>(text::FindLastOf(os, folder, "\\/"));
     if (end == nullptr) {
         folder[0] = '\0';
         return false;
@@ -115,14 +113,11 @@ std::size_t NameStart(const char* programFolder)
     return programFolder == nullptr ? 0 : text::Length(programFolder) + 1;
 }
 
-bool AddDefaultExtension(CLauncherApp::PathText& path)
+bool AddDefaultExtension(Platform& os, CLauncherApp::PathText& path)
 {
-    const char* name = path;
-    for (const char* p = path; *p != '\0'; ++p) {
-        if (*p == '\\' || *p == '/')
-            name = p + 1;
-    }
-    if (text::FindLast(name, '.') != nullptr)
+    const char* separator = text::FindLastOf(os, path, "\\/");
+    const char* name = separator == nullptr ? path : separator + 1;
+    if (text::FindLastOf(os, name, ".") != nullptr)
         return true;
     return text::Append(path, ".exe");
 }

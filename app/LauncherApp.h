@@ -33,7 +33,8 @@ public:
     void LaunchAdditionalPackages(const char* programFolder, const char* hotfixParams);
 
     // 1 when `text` from its last `character` on equals `extension` exactly.
-    static int HasExtension(const char* text, char character, const char* extension);
+    // The text is read by characters of the system's ANSI code page.
+    int HasExtension(const char* text, char character, const char* extension) const;
 
     int ReadSettings();
     int CheckFinishInstallFlag();
@@ -94,7 +95,7 @@ std::size_t NameStart(const char* programFolder);
 // Appends ".exe" when the file name at the end of `path` has no extension,
 // as CreateProcess does for the program of a command line. False when the
 // result does not fit.
-bool AddDefaultExtension(CLauncherApp::PathText& path);
+bool AddDefaultExtension(Platform& os, CLauncherApp::PathText& path);
 
 // The program file of an unquoted command line, found as CreateProcessA
 // finds it: the text up to each blank in turn, then the whole text, each

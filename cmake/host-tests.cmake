@@ -20,6 +20,8 @@ find_package(nlohmann_json 3 REQUIRED)
 
 add_library(simulated_machine STATIC
   platform/sim/EffectTrace.cpp
+  platform/sim/CodePage.cpp
+  platform/sim/NamedSystems.cpp
   platform/sim/WindowsPath.cpp
   platform/sim/SimFileSystem.cpp
   platform/sim/SimRegistry.cpp
@@ -60,6 +62,7 @@ add_executable(unit_tests
   tests/unit/SimDevicesTest.cpp
   tests/unit/ArgumentRuleTest.cpp
   tests/unit/BadInputTest.cpp
+  tests/unit/WindowsRulesTest.cpp
 )
 target_link_libraries(unit_tests PRIVATE launcher_core simulated_machine GTest::gtest_main)
 include(GoogleTest)

@@ -74,6 +74,10 @@ public:
     virtual win::BOOL GetVersionExA(win::OSVERSIONINFOA* info) = 0;
     virtual win::DWORD GetLastError() = 0;
 
+    // Code page: whether the byte opens a two-byte character of the system's
+    // ANSI code page, so that texts are scanned by characters.
+    virtual win::BOOL IsDBCSLeadByte(win::BYTE testChar) = 0;
+
     // Registry, read only. `RegOpenKeyExA` opens beneath HKEY_LOCAL_MACHINE.
     virtual win::LONG RegOpenKeyExA(const char* subKey, win::DWORD options, win::DWORD access,
                                     win::HKEY* result) = 0;

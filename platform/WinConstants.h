@@ -16,12 +16,18 @@ constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_BAD_FORMAT = 11;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_INVALID_NAME = 123;
+constexpr DWORD ERROR_BAD_PATHNAME = 161;
 constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
 constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_ELEVATION_REQUIRED = 740;
+constexpr DWORD ERROR_CANCELLED = 1223;
+
+// Paths: MAX_PATH counts the terminator.
+constexpr DWORD MAX_PATH = 260;
 
 // Version record.
 constexpr DWORD VER_PLATFORM_WIN32s = 0;
@@ -30,6 +36,10 @@ constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 
 // Registry.
 constexpr DWORD KEY_QUERY_VALUE = 0x0001;
+constexpr DWORD KEY_ENUMERATE_SUB_KEYS = 0x0008;
+constexpr DWORD KEY_WOW64_64KEY = 0x0100;
+constexpr DWORD KEY_WOW64_32KEY = 0x0200;
+constexpr DWORD KEY_READ = 0x20019;
 constexpr DWORD REG_NONE = 0;
 constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_EXPAND_SZ = 2;
@@ -93,7 +103,6 @@ constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
 constexpr UINT CP_ACP = 0;
 constexpr VARTYPE VT_EMPTY = 0;
 constexpr VARTYPE VT_BSTR = 8;
-constexpr DWORD KEY_READ = 0x20019;
 constexpr UINT MB_ICONWARNING = 0x30;
 
 constexpr GUID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};

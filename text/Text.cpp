@@ -84,6 +84,23 @@ const char* FindLast(const char* s, char c)
     return found;
 }
 
+const char* FindLastOf(Platform& os, const char* s, const char* set)
+{
+    const char* found = nullptr;
+    while (*s != '\0') {
+        if (os.IsDBCSLeadByte(static_cast<win::BYTE>(*s)) && s[1] != '\0') {
+            s += 2;
+            continue;
+        }
+        for (const char* c = set; *c != '\0'; ++c) {
+            if (*s == *c)
+                found = s;
+        }
+        ++s;
+    }
+    return found;
+}
+
 std::int32_t ToInt32(const char* s)
 {
     while (IsCSpace(*s))

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "platform/Platform.h"
+
 namespace text {
 
 std::size_t Length(const char* s);
@@ -35,6 +37,12 @@ bool EqualsIgnoreCaseN(const char* a, const char* b, std::size_t n);
 
 // The last occurrence of `c` in `s`, or null.
 const char* FindLast(const char* s, char c);
+
+// The last character of `s` that is one of `set` (ASCII characters), read by
+// characters of the system's ANSI code page: the trail byte of a double-byte
+// character (0x5C "\" among them in code pages 932, 936, 949 and 950) is
+// never taken for one. Null when there is none.
+const char* FindLastOf(Platform& os, const char* s, const char* set);
 
 // atoi: leading white space, an optional sign, then decimal digits up to the
 // first other character; no digits gives 0. Values beyond 32 bits saturate.

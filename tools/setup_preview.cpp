@@ -105,7 +105,7 @@ int Parse(int argc, char** argv, Arguments& a)
             std::cout << kUsage;
             return -1;
         } else if (argument == "--list-systems") {
-            for (const NamedSystem& system : NamedSystems())
+            for (const preview::NamedSystem& system : preview::NamedSystems())
                 std::cout << system.name << "\t" << system.description << "\n";
             return -1;
         } else if (argument == "--matrix") {
@@ -247,12 +247,12 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    std::vector<const NamedSystem*> systems;
+    std::vector<const preview::NamedSystem*> systems;
     if (a.matrix) {
-        for (const NamedSystem& system : NamedSystems())
+        for (const preview::NamedSystem& system : preview::NamedSystems())
             systems.push_back(&system);
     } else {
-        const NamedSystem* system = FindNamedSystem(a.system.empty() ? "XP" : a.system);
+        const preview::NamedSystem* system = preview::FindNamedSystem(a.system.empty() ? "XP" : a.system);
         if (system == nullptr) {
             std::cerr << "setup-preview: unknown system " << a.system << " (--list-systems names them)\n";
             return 2;
@@ -266,11 +266,11 @@ int main(int argc, char** argv)
     std::vector<PreviewReport> reports;
     std::vector<std::string> names;
     for (std::size_t i = 0; i < systems.size(); ++i) {
-        const NamedSystem& system = *systems[i];
+        const preview::NamedSystem& system = *systems[i];
         if (a.matrix)
             std::cerr << "\rsetup-preview: " << (i + 1) << "/" << systems.size() << " " << system.name
                       << "            " << std::flush;
-        const nlohmann::json scenario = BuildScenario(mediumUsed, SystemScenario(system), options);
+        const nlohmann::json scenario = BuildScenario(mediumUsed, preview::SystemScenario(system), options);
         if (a.printScenario && !a.matrix) {
             std::cout << scenario.dump(2) << "\n";
             return 0;

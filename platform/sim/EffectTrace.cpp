@@ -1,5 +1,33 @@
 #include "platform/sim/EffectTrace.h"
 
+#include "platform/sim/CodePage.h"
+
+namespace {
+
+void TextsToUtf8(nlohmann::json& value, unsigned codePage)
+{
+    if (value.is_string()) {
+        const std::string& bytes = value.get_ref<const std::string&>();
+        for (unsigned char c : bytes) {
+            if (c >= 0x80) {
+                value = codepage::ToUtf8(codePage, bytes);
+                break;
+            }
+        }
+    } else if (value.is_structured()) {
+        for (auto& member : value)
+            TextsToUtf8(member, codePage);
+    }
+}
+
+} // namespace
+
+void EffectTrace::Record(nlohmann::json effect)
+{
+    TextsToUtf8(effect, m_codePage);
+    m_effects.push_back(std::move(effect));
+}
+
 std::vector<nlohmann::json> EffectTrace::OfKind(const std::string& kind) const
 {
     std::vector<nlohmann::json> found;

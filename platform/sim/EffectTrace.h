@@ -8,7 +8,10 @@
 
 class EffectTrace {
 public:
-    void Record(nlohmann::json effect) { m_effects.push_back(std::move(effect)); }
+    // Texts reach the trace as the machine's bytes, in its ANSI code page;
+    // the trace holds them as UTF-8.
+    void SetCodePage(unsigned codePage) { m_codePage = codePage; }
+    void Record(nlohmann::json effect);
     const std::vector<nlohmann::json>& Effects() const { return m_effects; }
 
     // The effects of one kind ("create_process", "message_box", ...), in order.
@@ -18,6 +21,7 @@ public:
     std::string ToJsonLines() const;
 
 private:
+    unsigned m_codePage = 1252;
     std::vector<nlohmann::json> m_effects;
 };
 

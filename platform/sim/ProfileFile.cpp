@@ -1,6 +1,6 @@
 #include "platform/sim/ProfileFile.h"
 
-#include "platform/sim/WindowsPath.h"
+#include "platform/sim/CodePage.h"
 
 namespace {
 
@@ -14,15 +14,16 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-bool SameName(std::string_view a, std::string_view b)
+// Section and key names are no paths: only letter case is ignored.
+bool SameName(std::string_view a, std::string_view b, unsigned codePage)
 {
-    return winpath::Fold(std::string(a)) == winpath::Fold(std::string(b));
+    return codepage::FoldCase(codePage, a) == codepage::FoldCase(codePage, b);
 }
 
 } // namespace
 
 std::optional<std::string> FindProfileValue(std::string_view fileText, std::string_view section,
-                                            std::string_view key)
+                                            std::string_view key, unsigned codePage)
 {
     bool inSection = false;
     bool sectionSeen = false;
@@ -39,7 +40,7 @@ std::optional<std::string> FindProfileValue(std::string_view fileText, std::stri
                 Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
             if (sectionSeen && inSection)
                 return std::nullopt; // only the first section of the name counts
-            inSection = SameName(name, section);
+            inSection = SameName(name, section, codePage);
             sectionSeen = sectionSeen || inSection;
             continue;
         }
@@ -47,7 +48,7 @@ std::optional<std::string> FindProfileValue(std::string_view fileText, std::stri
             continue;
         const auto equals = line.find('=');
         const std::string_view name = Trim(line.substr(0, equals));
-        if (!SameName(name, key))
+        if (!SameName(name, key, codePage))
             continue;
         if (equals == std::string_view::npos)
             return std::string();

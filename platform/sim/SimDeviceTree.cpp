@@ -127,13 +127,13 @@ win::BOOL SimDeviceTree::GetRegistryProperty(win::HDEVINFO set, win::SP_DEVINFO_
     return 1;
 }
 
-win::BOOL SimDeviceTree::RemoveDevice(win::HDEVINFO set, win::SP_DEVINFO_DATA* device)
+win::BOOL SimDeviceTree::RemoveDevice(win::HDEVINFO set, win::SP_DEVINFO_DATA* device, bool wow64)
 {
     SimDeviceNode* node = Member(set, device);
     if (node == nullptr)
         return 0;
     win::DWORD error = 0;
-    if (m_wow64)
+    if (wow64)
         error = win::ERROR_IN_WOW64; // removal is for 64-bit programs there
     else if (node->removed)
         error = win::ERROR_NO_SUCH_DEVINST;

@@ -31,8 +31,6 @@ class SimDeviceTree {
 public:
     SimDeviceTree(EffectTrace& trace, win::DWORD& lastError) : m_trace(trace), m_lastError(lastError) {}
 
-    // A 32-bit program on 64-bit Windows may not remove devices.
-    void SetWow64(bool wow64) { m_wow64 = wow64; }
     // Nonzero: no device information set can be made; the error it fails with.
     win::DWORD setError = 0;
 
@@ -46,7 +44,9 @@ public:
     win::BOOL GetRegistryProperty(win::HDEVINFO set, win::SP_DEVINFO_DATA* device,
                                   win::DWORD property, win::DWORD* type, win::BYTE* buffer,
                                   win::DWORD bufferSize, win::DWORD* requiredSize);
-    win::BOOL RemoveDevice(win::HDEVINFO set, win::SP_DEVINFO_DATA* device);
+    // `wow64`: this 32-bit program runs on 64-bit Windows, where it may not
+    // remove devices.
+    win::BOOL RemoveDevice(win::HDEVINFO set, win::SP_DEVINFO_DATA* device, bool wow64);
     win::BOOL DestroyList(win::HDEVINFO set);
 
 private:
@@ -64,7 +64,6 @@ private:
 
     EffectTrace& m_trace;
     win::DWORD& m_lastError;
-    bool m_wow64 = false;
     std::vector<SimDeviceNode> m_nodes;
     std::map<std::uintptr_t, Set> m_sets;
     std::uintptr_t m_nextSet = 0x5000;

@@ -3,15 +3,22 @@
 #include "platform/WinConstants.h"
 #include "platform/sim/WindowsPath.h"
 
+std::string SimFileSystem::Key(const std::string& path) const
+{
+    return winpath::Fold(path, m_codePage);
+}
+
 void SimFileSystem::AddFile(const std::string& path, SimFile file)
 {
-    AddFolder(winpath::Parent(path));
-    m_files[winpath::Fold(path)] = std::move(file);
+    const std::string key = Key(path);
+    AddFolder(winpath::Parent(key, m_codePage));
+    m_files[key] = std::move(file);
 }
 
 void SimFileSystem::AddFolder(const std::string& path)
 {
-    for (std::string folder = winpath::Fold(path); !folder.empty(); folder = winpath::Parent(folder)) {
+    for (std::string folder = Key(path); !folder.empty();
+         folder = winpath::Parent(folder, m_codePage)) {
         m_folders.insert(folder);
         if (folder.size() <= 3)
             break; // a drive root such as "c:" or "c:\"
@@ -20,19 +27,20 @@ void SimFileSystem::AddFolder(const std::string& path)
 
 const SimFile* SimFileSystem::Find(const std::string& path) const
 {
-    const auto found = m_files.find(winpath::Fold(path));
+    const auto found = m_files.find(Key(path));
     return found == m_files.end() ? nullptr : &found->second;
 }
 
 bool SimFileSystem::FolderExists(const std::string& path) const
 {
-    const std::string folded = winpath::Fold(path);
-    return m_folders.count(folded) != 0 || m_folders.count(folded + "\\") != 0;
+    const std::string folded = Key(path);
+    return m_folders.count(folded) != 0 || m_folders.count(folded + "\\") != 0 ||
+           (folded.size() == 3 && m_folders.count(folded.substr(0, 2)) != 0);
 }
 
 std::uint32_t SimFileSystem::MissingFileError(const std::string& path) const
 {
-    const std::string parent = winpath::Parent(path);
+    const std::string parent = winpath::Parent(winpath::Normalize(path, m_codePage), m_codePage);
     return parent.empty() || FolderExists(parent) ? win::ERROR_FILE_NOT_FOUND
                                                   : win::ERROR_PATH_NOT_FOUND;
 }

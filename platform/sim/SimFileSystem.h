@@ -1,12 +1,15 @@
 // The files of the simulated machine: the medium's and the system's. A file is
 // either data (with text, for profile files) or a program with what it does
-// when it is started.
+// when it is started. Paths follow the Windows rules of WindowsPath.h in the
+// machine's ANSI code page.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <set>
 #include <string>
+
+#include "platform/sim/CodePage.h"
 
 struct ProgramBehavior {
     // Nonzero: the system refuses to start it, with this error code.
@@ -22,9 +25,13 @@ struct SimFile {
 
 class SimFileSystem {
 public:
+    void SetCodePage(unsigned codePage) { m_codePage = codePage; }
+    unsigned CodePage() const { return m_codePage; }
+
     void AddFile(const std::string& path, SimFile file);
     void AddFolder(const std::string& path);
 
+    // `path` is absolute; it is normalised before it is looked up.
     const SimFile* Find(const std::string& path) const;
     bool FolderExists(const std::string& path) const;
 
@@ -38,6 +45,9 @@ public:
     std::uint32_t Attributes(const std::string& path, std::uint32_t& error) const;
 
 private:
+    std::string Key(const std::string& path) const;
+
+    unsigned m_codePage = codepage::kWestern;
     std::map<std::string, SimFile> m_files;   // by folded path
     std::set<std::string> m_folders;          // folded
 };

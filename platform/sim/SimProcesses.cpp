@@ -6,10 +6,18 @@
 SimProcesses::Found SimProcesses::Lookup(const std::string& path) const
 {
     Found found;
-    found.module = path;
-    found.file = m_files.Find(path);
+    // The file the system opens: the full path, normalised. The child's own
+    // module path is that form.
+    found.module = winpath::FullPath(m_currentFolder, path, m_files.CodePage());
+    // A full path of MAX_PATH characters or more does not translate into a
+    // system path, which CreateProcess reports as a path not found.
+    if (winpath::TooLong(found.module)) {
+        found.error = win::ERROR_PATH_NOT_FOUND;
+        return found;
+    }
+    found.file = m_files.Find(found.module);
     if (found.file == nullptr)
-        found.error = m_files.MissingFileError(path);
+        found.error = m_files.MissingFileError(found.module);
     else if (!found.file->isProgram)
         found.error = win::ERROR_BAD_EXE_FORMAT;
     return found;
@@ -20,10 +28,12 @@ SimProcesses::Found SimProcesses::Lookup(const std::string& path) const
 SimProcesses::Found SimProcesses::LookupWithDefaultExtension(const std::string& name) const
 {
     std::string withExtension = name;
-    if (winpath::FileName(name).find('.') == std::string::npos)
+    const unsigned codePage = m_files.CodePage();
+    if (codepage::FindLast(codePage, winpath::FileName(name, codePage), '.') == std::string::npos)
         withExtension += ".exe";
-    if (winpath::IsAbsolute(withExtension) || withExtension.find_first_of("\\/") != std::string::npos)
-        return Lookup(winpath::Resolve(m_currentFolder, withExtension));
+    if (winpath::IsAbsolute(withExtension) ||
+        codepage::FindLastOf(codePage, withExtension, "\\/") != std::string::npos)
+        return Lookup(withExtension);
     Found missing;
     missing.error = win::ERROR_FILE_NOT_FOUND;
     for (const std::string& folder : m_searchFolders) {
@@ -39,7 +49,7 @@ SimProcesses::Found SimProcesses::FindProgram(const char* applicationName,
 {
     // With an application name the file is taken exactly as named.
     if (applicationName != nullptr)
-        return Lookup(winpath::Resolve(m_currentFolder, applicationName));
+        return Lookup(applicationName);
 
     if (!commandLine.empty() && commandLine.front() == '"') {
         const auto close = commandLine.find('"', 1);

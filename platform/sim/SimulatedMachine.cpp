@@ -23,9 +23,23 @@ void SimulatedMachine::SetCurrentFolder(std::string folder)
     UpdateSearchFolders();
 }
 
+void SimulatedMachine::SetCodePage(unsigned codePage)
+{
+    m_codePage = codePage;
+    files.SetCodePage(codePage);
+    registry.SetCodePage(codePage);
+    trace.SetCodePage(codePage);
+    UpdateSearchFolders();
+}
+
+win::BOOL SimulatedMachine::IsDBCSLeadByte(win::BYTE testChar)
+{
+    return codepage::IsLeadByte(m_codePage, testChar) ? win::TRUE : win::FALSE;
+}
+
 void SimulatedMachine::UpdateSearchFolders()
 {
-    processes.SetSearchFolders({winpath::Parent(m_programPath), m_currentFolder,
+    processes.SetSearchFolders({winpath::Parent(m_programPath, m_codePage), m_currentFolder,
                                 "C:\\Windows\\System32", "C:\\Windows"});
 }
 
@@ -36,12 +50,15 @@ win::DWORD SimulatedMachine::GetModuleFileNameA(char* fileName, win::DWORD size)
         std::memcpy(fileName, m_programPath.c_str(), length + 1);
         return length;
     }
-    // Cut to the buffer: Windows XP leaves it without a terminator, later
-    // systems end it with one; both return the buffer's size.
-    m_lastError = win::ERROR_INSUFFICIENT_BUFFER;
+    // Cut to the buffer. Windows XP fills the whole buffer, leaves it without
+    // a terminator and reports success in the last error; later systems end
+    // the cut text with a terminator and report ERROR_INSUFFICIENT_BUFFER.
+    // Both return the buffer's size (0 for an empty buffer).
+    const bool xp = version.major < 6;
+    m_lastError = xp ? 0u : win::ERROR_INSUFFICIENT_BUFFER; // 0: ERROR_SUCCESS
     if (size == 0)
         return 0;
-    if (version.major < 6) {
+    if (xp) {
         std::memcpy(fileName, m_programPath.data(), size);
     } else {
         std::memcpy(fileName, m_programPath.data(), size - 1);
@@ -70,18 +87,23 @@ win::DWORD SimulatedMachine::GetPrivateProfileStringA(const char* section, const
         m_lastError = win::ERROR_INVALID_PARAMETER;
         return 0;
     }
-    // A file name without a path lies in the Windows folder.
-    const std::string path = winpath::Resolve("C:\\Windows", fileName);
-    const SimFile* file = files.Find(path);
+    // A file name without a path lies in the Windows folder; other relative
+    // names are taken from the current folder.
+    const bool bare = codepage::FindLastOf(m_codePage, fileName, "\\/:") == std::string::npos;
+    const std::string path =
+        winpath::FullPath(bare ? "C:\\Windows" : m_currentFolder, fileName, m_codePage);
+    // A path of MAX_PATH characters or more opens no file: the default.
+    const bool tooLong = winpath::TooLong(path);
+    const SimFile* file = tooLong ? nullptr : files.Find(path);
     std::optional<std::string> value;
     if (file != nullptr)
-        value = FindProfileValue(file->text, section, key);
+        value = FindProfileValue(file->text, section, key, m_codePage);
     if (!value) {
         // The default loses its trailing blanks.
         value = defaultText ? defaultText : "";
         while (!value->empty() && value->back() == ' ')
             value->pop_back();
-        m_lastError = win::ERROR_FILE_NOT_FOUND;
+        m_lastError = tooLong ? win::ERROR_PATH_NOT_FOUND : win::ERROR_FILE_NOT_FOUND;
     }
     if (traceProfileReads)
         trace.Record({{"effect", "profile_read"}, {"file", fileName}, {"section", section},
@@ -196,7 +218,7 @@ win::BOOL SimulatedMachine::SetupDiGetDeviceRegistryPropertyA(
 
 win::BOOL SimulatedMachine::SetupDiRemoveDevice(win::HDEVINFO set, win::SP_DEVINFO_DATA* device)
 {
-    return devices.RemoveDevice(set, device);
+    return devices.RemoveDevice(set, device, registry.Wow64());
 }
 
 win::BOOL SimulatedMachine::SetupDiDestroyDeviceInfoList(win::HDEVINFO set)

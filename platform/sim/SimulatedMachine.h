@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/sim/CodePage.h"
 #include "platform/sim/EffectTrace.h"
 #include "platform/sim/SimCapture.h"
 #include "platform/sim/SimDeviceTree.h"
@@ -50,6 +51,12 @@ public:
     void SetCurrentFolder(std::string folder);
     const std::string& ProgramPath() const { return m_programPath; }
 
+    // The system's ANSI code page (1252, or the double-byte 932, 936, 949,
+    // 950): the page of every text the machine hands out and takes, and of
+    // its letter-case rules. Set it before anything else of the machine.
+    void SetCodePage(unsigned codePage);
+    unsigned CodePage() const { return m_codePage; }
+
     // Profile reads are not effects; tests that look at the reading order
     // can have them traced all the same.
     bool traceProfileReads = false;
@@ -62,6 +69,7 @@ public:
                                         win::DWORD size, const char* fileName) override;
     win::BOOL GetVersionExA(win::OSVERSIONINFOA* info) override;
     win::DWORD GetLastError() override { return m_lastError; }
+    win::BOOL IsDBCSLeadByte(win::BYTE testChar) override;
 
     win::LONG RegOpenKeyExA(const char* subKey, win::DWORD options, win::DWORD access,
                             win::HKEY* result) override;
@@ -110,4 +118,5 @@ private:
     std::string m_programPath = "C:\\Setup.exe";
     std::string m_commandLine;
     std::string m_currentFolder = "C:\\";
+    unsigned m_codePage = codepage::kWestern;
 };

@@ -52,6 +52,8 @@ win::BOOL Win32Platform::GetVersionExA(win::OSVERSIONINFOA* info)
 
 win::DWORD Win32Platform::GetLastError() { return ::GetLastError(); }
 
+win::BOOL Win32Platform::IsDBCSLeadByte(win::BYTE testChar) { return ::IsDBCSLeadByte(testChar); }
+
 win::LONG Win32Platform::RegOpenKeyExA(const char* subKey, win::DWORD options, win::DWORD access,
                                        win::HKEY* result)
 {

@@ -13,6 +13,7 @@ public:
                                         win::DWORD size, const char* fileName) override;
     win::BOOL GetVersionExA(win::OSVERSIONINFOA* info) override;
     win::DWORD GetLastError() override;
+    win::BOOL IsDBCSLeadByte(win::BYTE testChar) override;
 
     win::LONG RegOpenKeyExA(const char* subKey, win::DWORD options, win::DWORD access,
                             win::HKEY* result) override;

@@ -65,6 +65,8 @@ class Case:
     device_nodes: list = field(default_factory=list)     # hardware-ID lists of root nodes made before the run
     sim_only: str | None = None      # why Wine cannot show this case: it runs on the simulated machine only
     wine_expect: list | None = None  # where Wine differs from Windows: what Wine shows instead; say why beside the case
+    # The system's ANSI code page; texts and file names are its bytes.
+    code_page: int = 1252
 
 
 # Property identifiers of the capture driver's custom interface.
@@ -222,6 +224,23 @@ def package_at_limit_case(name, medium_length, runs):
         expect=[process(installer, installer + " Silence"),
                 process(medium + r"\Tool.exe", tool_command) if runs
                 else message_box(START_FAILED)],
+    )
+
+
+def installer_path_case(name, length, runs):
+    """The driver installer at a path of `length` characters. CreateProcess
+    refuses a program path of MAX_PATH (260) characters or more; Windows
+    reports ERROR_PATH_NOT_FOUND, Wine ERROR_INVALID_NAME, and both show as
+    the start-failed message."""
+    folder_length = length - len("C:\\") - len(r"\XP_x86\SetupDrv.exe") - 1
+    medium = "C:\\" + "m" * 200 + "\\" + "n" * (folder_length - 200)
+    installer = medium + r"\XP_x86\SetupDrv.exe"
+    assert len(installer) == length, name
+    return Case(
+        name, "win32", "winxp",
+        medium=medium,
+        files={r"XP_x86\SetupDrv.exe": STUB},
+        expect=[process(installer) if runs else message_box(START_FAILED)],
     )
 
 
@@ -439,6 +458,24 @@ CASES = [
          files=ALL_INSTALLERS,
          expect=[process(XP32_INSTALLER), message_box(START_FAILED)]),
 
+    installer_path_case("installer_path_259_runs", 259, runs=True),
+    installer_path_case("installer_path_260_refused", 260, runs=False),
+    # "." and ".." in an entry are resolved by the system: the child's own
+    # path is the normalised one, its command line the text as formed.
+    Case("package_entry_with_dot_dot", "win32", "winxp",
+         medium=r"C:\media\disk1",
+         setting_ini=ini("AnotherAPNum=1", r"AnotherAPXPx86Exe0=..\Tools\.\Tool.exe"),
+         files={**ALL_INSTALLERS, r"C:\media\Tools\Tool.exe": STUB},
+         expect=[process(r"C:\media\disk1\XP_x86\SetupDrv.exe"),
+                 process(r"C:\media\Tools\Tool.exe", r"C:\media\disk1\..\Tools\.\Tool.exe 0")]),
+    # Code page 950: the program renamed to 許.exe, whose second byte is the
+    # byte of "\" (B3 5C). The program folder is still C:\media; read by
+    # bytes it would be C:\media\<B3> and nothing would be found.
+    Case("renamed_setup_code_page_950", "win32", "winxp",
+         exe_name="\u8a31.exe",
+         code_page=950,
+         files=ALL_INSTALLERS,
+         expect=[process(XP32_INSTALLER)]),
     package_at_limit_case("package_command_511_runs", 238, runs=True),
     package_at_limit_case("package_command_512_refused", 239, runs=False),
     # --- Device maintenance -------------------------------------------------

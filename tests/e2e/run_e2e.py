@@ -33,7 +33,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 from e2e_cases import CASES, CASES_BY_NAME, PREFIX_VERSIONS, STUB  # noqa: E402
 from e2e_cases import PROP_DEVICE_INFO, PROP_EVENT_ADDRESS, PROP_EVENT_TAG  # noqa: E402
 from wineprefix import (TOOLS_DIR, base_env, ensure_base, import_registry,  # noqa: E402
-                        kill_server, locked, place_file, snapshot, unix_path)
+                        kill_server, locale_env, locked, place_file, snapshot, unix_path)
 
 SETUP_TIMEOUT = 60       # Setup.exe must have ended by then
 SETTLE_TIMEOUT = 30      # for programs it left running (shell opens)
@@ -86,9 +86,15 @@ def write_new(target, data):
     target.write_bytes(data)
 
 
+def unix_name(case, name):
+    """A file name as the Unix side holds it: bytes of the case's ANSI code
+    page, which is how Wine reads Unix names under that page's locale."""
+    return os.fsdecode(name.encode(f"cp{case.code_page}"))
+
+
 def prepare_medium(case, prefix, setup_exe, stubs_dir):
     medium = unix_path(prefix, case.medium)
-    place_file(setup_exe, medium / case.exe_name)
+    place_file(setup_exe, medium / unix_name(case, case.exe_name))
     if case.setting_ini is not None:
         write_new(medium / "Setting.ini", case.setting_ini.encode("ascii"))
     for path, content in case.files.items():
@@ -268,7 +274,8 @@ def run_medium(case, args):
     medium = prepare_medium(case, prefix, args.setup_exe, args.stubs_dir)
     timings["snapshot"] = time.monotonic() - start - timings["base prefix"]
 
-    env = base_env(prefix, E2E_LOG=LOG)
+    locale = locale_env(args.build_dir, case.code_page)
+    env = base_env(prefix, E2E_LOG=LOG, **locale)
     problems = []
     watcher = None
     try:
@@ -276,7 +283,7 @@ def run_medium(case, args):
         # Setup.exe so that it is looking before any box can appear.
         step = time.monotonic()
         for view, entries in registry_for(case).items():
-            import_registry(prefix, entries, view=view)
+            import_registry(prefix, entries, view=view, extra_env=locale)
         timings["registry"] = time.monotonic() - step
         if case.device_nodes:
             step = time.monotonic()
@@ -293,7 +300,8 @@ def run_medium(case, args):
         timings["watcher"] = time.monotonic() - step
 
         run_start = time.monotonic()
-        setup = [rf"{case.medium}\{case.exe_name}", *case.args]
+        # Arguments as bytes of the case's code page, as Wine decodes them.
+        setup = [os.fsencode(unix_name(case, rf"{case.medium}\{case.exe_name}")), *case.args]
         try:
             subprocess.run(["wine", *setup], cwd=medium, env=env, timeout=SETUP_TIMEOUT,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -317,7 +325,7 @@ def run_medium(case, args):
         step = time.monotonic()
         if watcher and watcher.poll() is None:
             watcher.kill()
-        kill_server(prefix)
+        kill_server(prefix, locale)
         timings["end"] = time.monotonic() - step
 
     timings["total"] = time.monotonic() - start

@@ -24,18 +24,23 @@ from e2e_cases import CASES, CASES_BY_NAME, STUB  # noqa: E402
 from run_e2e import compare  # noqa: E402
 from wineprefix import MSU_HANDLER  # noqa: E402
 
-# What GetVersionExA reports to a 32-bit program for each Windows version
-# Wine is given (platform 2 throughout).
-VERSIONS = {
-    "winxp": (5, 1, 2600, "Service Pack 3"),
-    "winxp64": (5, 2, 3790, "Service Pack 2"),
-    "vista": (6, 0, 6002, "Service Pack 2"),
-    "win2008": (6, 0, 6002, "Service Pack 2"),
-    "win7": (6, 1, 7601, "Service Pack 1"),
-    "win8": (6, 2, 9200, ""),
+# The named system of the simulated machine that each Windows version Wine
+# is given stands for: what GetVersionExA reports to a 32-bit program there
+# (Wine's "win7" reports Service Pack 1, its "vista" Service Pack 2, and its
+# "win8" 6.2.9200 as every later Windows does for a program without a
+# supportedOS manifest entry).
+SYSTEMS = {
+    "winxp": "XP",
+    "winxp64": "XP x64",
+    "vista": "Vista SP2",
+    "win2008": "Vista SP2",
+    "win7": "7 SP1",
+    "win8": "8",
+    "win81": "8.1",
+    "win10": "10",
     # set for the whole prefix
-    "vista_sp1": (6, 0, 6001, "Service Pack 1"),
-    "win7_no_sp": (6, 1, 7600, ""),
+    "vista_sp1": "Vista SP1",
+    "win7_no_sp": "7",
 }
 
 CURRENT_VERSION = r"SOFTWARE\Microsoft\Windows\CurrentVersion"
@@ -48,17 +53,14 @@ def registry_data(kind, data):
 
 
 def scenario_for(case):
-    major, minor, build, service_pack = VERSIONS[case.version]
     program = rf"{case.medium}\{case.exe_name}"
-    registry = {CURRENT_VERSION: {}}
-    if case.prefix == "win64":
-        registry[CURRENT_VERSION]["ProgramFilesDir (x86)"] = registry_data(
-            "REG_SZ", r"C:\Program Files (x86)")
+    # The named system brings the program folders of both views; what the
+    # case writes comes on top, in the view it names.
+    registry, native = {CURRENT_VERSION: {}}, {}
     for key, name, kind, data, *view in case.registry:
-        if view:  # the 64-bit view, out of a 32-bit program's sight
-            continue
         path = key.split("\\", 1)[1]  # beneath HKLM
-        registry.setdefault(path, {})[name] = registry_data(kind, data)
+        target = native if view == ["64"] else registry
+        target.setdefault(path, {})[name] = registry_data(kind, data)
 
     files = {program: {"program": {}}, MSU_HANDLER: {"program": {}}}
     if case.setting_ini is not None:
@@ -68,17 +70,20 @@ def scenario_for(case):
         files[full] = {"program": {}} if content == STUB else {}
 
     scenario = {
-        "version": {"platform": 2, "major": major, "minor": minor, "build": build,
-                    "service_pack": service_pack},
+        "code_page": case.code_page,
+        "system": {"name": SYSTEMS[case.version], "bits": 64 if case.prefix == "win64" else 32},
         "program": program,
         "command_line": " ".join([f'"{program}"', *case.args]),
         "current_folder": case.medium,
-        "wow64": case.prefix == "win64",
         "registry": registry,
         "files": files,
-        "shell": {".msu": SHELL_ACCEPTED},
+        # The registered handler, which answers as the shell does when it
+        # has started it.
+        "shell": {".msu": {"handler": MSU_HANDLER, "result": SHELL_ACCEPTED}},
         "answers": case.answers,
     }
+    if native:
+        scenario["registry_native"] = native
     if case.device_nodes:
         scenario["devices"] = {"nodes": [device_node(node) for node in case.device_nodes]}
     if case.capture_devices:
@@ -151,7 +156,7 @@ def events_from(trace, case):
 def check(case, launcher_sim):
     with tempfile.TemporaryDirectory() as folder:
         scenario_path = Path(folder, "scenario.json")
-        scenario_path.write_text(json.dumps(scenario_for(case)))
+        scenario_path.write_text(json.dumps(scenario_for(case), ensure_ascii=False), encoding="utf-8")
         run = subprocess.run([launcher_sim, str(scenario_path)], capture_output=True, text=True)
     if run.returncode != 0:
         return [f"launcher_sim failed ({run.returncode}): {run.stderr.strip()}"]

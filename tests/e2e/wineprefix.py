@@ -92,7 +92,28 @@ def reg_text(entries):
     return "\r\n".join(lines) + "\r\n"
 
 
-def import_registry(prefix, entries, view="32", timeout=60):
+# Unix locales that give Wine a double-byte ANSI code page: the code page,
+# then the locale's source and character map for localedef.
+CODE_PAGE_LOCALES = {950: ("zh_TW", "BIG5")}
+
+
+def locale_env(build_dir, code_page):
+    """Environment for Wine programs that must run in `code_page`: Wine takes
+    its ANSI code page from the Unix locale, compiled once into the build
+    tree (no change to the system). Empty for the default page 1252."""
+    if code_page == 1252:
+        return {}
+    source, charmap = CODE_PAGE_LOCALES[code_page]
+    name = f"{source}.{charmap}"
+    root = Path(build_dir, "e2e-locales")
+    with locked(root / ".lock"):
+        if not (root / name / "LC_CTYPE").exists():
+            subprocess.run(["localedef", "-f", charmap, "-i", source, str(root / name)],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return {"LOCPATH": str(root), "LANG": name, "LC_ALL": name}
+
+
+def import_registry(prefix, entries, view="32", timeout=60, extra_env=None):
     """Writes registry values into a prefix through the system's `reg import`.
 
     view "32" is what a 32-bit program sees (in a 64-bit prefix the 32-bit
@@ -102,18 +123,21 @@ def import_registry(prefix, entries, view="32", timeout=60):
         return
     reg_file = unix_path(prefix, TOOLS_DIR + rf"\import-{view}.reg")
     reg_file.parent.mkdir(parents=True, exist_ok=True)
-    reg_file.write_text(reg_text(entries), encoding="ascii", newline="")
+    text = reg_text(entries)
+    # Names beyond ASCII (a renamed program's AppDefaults key) need the
+    # format's own UTF-16 form.
+    reg_file.write_text(text, encoding="ascii" if text.isascii() else "utf-16", newline="")
     # No pipes: the wineserver and the system processes that this first
     # program may start inherit its standard handles and outlive it.
     subprocess.run(
         ["wine", "reg", "import", TOOLS_DIR + rf"\import-{view}.reg", f"/reg:{view}"],
-        env=base_env(prefix), check=True, timeout=timeout,
+        env=base_env(prefix, **(extra_env or {})), check=True, timeout=timeout,
         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     reg_file.unlink()
 
 
-def kill_server(prefix):
-    subprocess.run(["wineserver", "-k"], env=base_env(prefix),
+def kill_server(prefix, extra_env=None):
+    subprocess.run(["wineserver", "-k"], env=base_env(prefix, **(extra_env or {})),
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 

@@ -175,7 +175,7 @@ TEST(DeviceRemoval, RemovesEveryNodeWhoseFirstIdBeginsWithARecordedPattern)
 TEST_F(DeviceTest, OnA64BitSystemTheRemovalIsRefusedAndNothingGoes)
 {
     SetWindows(machine, Windows::XP64);
-    machine.devices.SetWow64(true);
+    machine.registry.SetWow64(true);
     WriteSettings(Patterns({"USB\\VID_1B80"}));
     AddNodes({Node({"USB\\VID_1B80&A"})});
     CLauncherApp app(machine);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -129,33 +130,48 @@ TEST(InstallSequence, TheProgramFolderIsWhatPrecedesTheLastSeparator)
     }
 }
 
-TEST(InstallSequence, CommandsThatDoNotFitAreNeverRun)
+TEST(InstallSequence, CommandsThatDoNotFitAreNeverRunAndLongPathsFailToStart)
 {
-    // The command is D:\<outer>\<255 f>\SetupDrv.exe: 272 characters and the outer folder.
+    // The installer command is its program path: D:\<outer>\<installer folder>\SetupDrv.exe.
+    // Below MAX_PATH (260) it starts; from 260 characters CreateProcess
+    // refuses it (ERROR_PATH_NOT_FOUND); from 512, with " Silence" where it
+    // is added, it does not fit its buffer and CreateProcess is never called.
     struct Case {
-        std::size_t commandLength;
+        std::size_t pathLength;
         const char* arguments;
+        bool attempted; // CreateProcess called
         bool runs;
     };
     const Case cases[] = {
-        // command length arguments  runs
-        {511, "",        true},
-        {512, "",        false},
-        {503, "silence", true},   // 511 with " Silence"
-        {504, "silence", false},  // 512 with " Silence"
+        // path length arguments  attempted runs
+        {259, "",        true,     true},
+        {260, "",        true,     false},
+        {259, "silence", true,     true},    // the limit is the program path's, not the command line's
+        {511, "",        true,     false},
+        {512, "",        false,    false},
+        {503, "silence", true,     false},   // 511 with " Silence"
+        {504, "silence", false,    false},   // 512 with " Silence"
     };
     for (const Case& c : cases) {
         SimulatedRun run;
-        const std::string folder = "D:\\" + std::string(c.commandLength - 272, 'o');
-        const std::string installerFolder(255, 'f');
+        const std::size_t fixed = 3 + 1 + 13; // "D:\", "\" and "\SetupDrv.exe"
+        const std::size_t installerLength = std::min<std::size_t>(255, c.pathLength - fixed - 1);
+        const std::string folder = "D:\\" + std::string(c.pathLength - fixed - installerLength, 'o');
+        const std::string installerFolder(installerLength, 'f');
         run.machine.SetProgramPath(folder + "\\Setup.exe");
         run.WriteSettings("[Const]\nSetupXPx86Path=" + installerFolder + "\n");
         const std::string command = folder + "\\" + installerFolder + "\\SetupDrv.exe";
-        ASSERT_EQ(command.size(), c.commandLength);
+        ASSERT_EQ(command.size(), c.pathLength);
         run.AddProgram(command);
         run.RunLauncher(c.arguments);
-        const std::string label = std::to_string(c.commandLength) + " " + c.arguments;
-        EXPECT_EQ(run.Effects("create_process").size(), c.runs ? 1u : 0u) << label;
+        const std::string label = std::to_string(c.pathLength) + " " + c.arguments;
+        const auto started = run.Effects("create_process");
+        ASSERT_EQ(started.size(), c.attempted ? 1u : 0u) << label;
+        if (c.attempted) {
+            EXPECT_EQ(started[0]["result"], c.runs) << label;
+            if (!c.runs)
+                EXPECT_EQ(started[0]["error"], win::ERROR_PATH_NOT_FOUND) << label;
+        }
         EXPECT_EQ(run.MessageTexts(), c.runs ? Strings{} : Strings{kStartFailed}) << label;
     }
 }
@@ -227,28 +243,44 @@ TEST_F(LauncherTest, RunInstallerAppendsSilenceInPlace)
     EXPECT_EQ(MessageTexts(), Strings{kStartFailed});
 }
 
+namespace {
+
+// A text of `length` characters that names `tail`: "." and ".." parts before
+// it, which the system's path rules take away, keep the path below MAX_PATH.
+std::string Dotted(std::size_t length, const std::string& tail)
+{
+    const std::size_t rest = length - tail.size();
+    const std::size_t detours = rest % 2; // "x\..\" is 5 characters, ".\" 2
+    std::string text;
+    for (std::size_t i = 0; i < detours; ++i)
+        text += "x\\..\\";
+    for (std::size_t i = 0; i < (rest - 5 * detours) / 2; ++i)
+        text += ".\\";
+    return text + tail;
+}
+
+} // namespace
+
 TEST(InstallSequence, ATextCutTo255CharactersNeverNamesAProgram)
 {
     struct Case {
         const char* label;
         std::string key;
-        std::size_t length;
+        std::string value;
         bool runs;
     };
     const Case cases[] = {
-        // label                key                     value length  runs
-        {"whole folder",        "SetupXPx86Path",       255,          true},
-        {"cut folder",          "SetupXPx86Path",       256,          false},
-        {"cut file name",       "SetupXPx86Exe",        300,          false},
+        // label                key                value                                   runs
+        {"whole folder",        "SetupXPx86Path",  Dotted(255, "XP_x86"),                  true},
+        // The first 255 characters name the installer's folder all the same.
+        {"cut folder",          "SetupXPx86Path",  Dotted(255, "XP_x86") + "q",            false},
+        {"cut file name",       "SetupXPx86Exe",   Dotted(255, "SetupDrv.exe") + std::string(45, 'q'), false},
     };
     for (const Case& c : cases) {
+        ASSERT_EQ(c.value.size() >= 255, true);
         SimulatedRun run;
-        const std::string value(c.length, 'x');
-        run.WriteSettings("[Const]\n" + c.key + "=" + value + "\n");
-        // A program where the first 255 characters would lead.
-        const std::string cut = value.substr(0, 255);
-        run.AddProgram(c.key == "SetupXPx86Path" ? "D:\\" + cut + "\\SetupDrv.exe"
-                                                 : "D:\\XP_x86\\" + cut + ".exe");
+        run.WriteSettings("[Const]\n" + c.key + "=" + c.value + "\n");
+        run.AddProgram("D:\\XP_x86\\SetupDrv.exe");
         run.RunLauncher();
         EXPECT_EQ(run.StartedCommandLines().size(), c.runs ? 1u : 0u) << c.label;
         EXPECT_EQ(run.MessageTexts(), c.runs ? Strings{} : Strings{kStartFailed}) << c.label;

@@ -9,45 +9,33 @@
 
 #include "app/LauncherApp.h"
 #include "platform/WinConstants.h"
+#include "platform/sim/NamedSystems.h"
 #include "platform/sim/SimulatedMachine.h"
 
 enum class Windows { XP32, XP64, Vista32, Vista64, VistaSP1_32, Win7_32, Win7_64, Win8_64 };
 
+// Each flavour as the named system of the simulated machine that stands for it.
 inline void SetWindows(SimulatedMachine& machine, Windows windows)
 {
     struct Row {
         Windows windows;
-        win::DWORD major, minor;
-        const char* servicePack;
-        bool is64;
+        const char* system;
+        int bits;
     };
     static const Row rows[] = {
-        // windows          major minor service pack      64-bit
-        {Windows::XP32,        5, 1, "Service Pack 3", false},
-        {Windows::XP64,        5, 2, "Service Pack 2", true},
-        {Windows::Vista32,     6, 0, "Service Pack 2", false},
-        {Windows::Vista64,     6, 0, "Service Pack 2", true},
-        {Windows::VistaSP1_32, 6, 0, "Service Pack 1", false},
-        {Windows::Win7_32,     6, 1, "", false},
-        {Windows::Win7_64,     6, 1, "", true},
-        {Windows::Win8_64,     6, 2, "", true},
+        // windows             named system  bits
+        {Windows::XP32,        "XP",         32},
+        {Windows::XP64,        "XP x64",     64},
+        {Windows::Vista32,     "Vista SP2",  32},
+        {Windows::Vista64,     "Vista SP2",  64},
+        {Windows::VistaSP1_32, "Vista SP1",  32},
+        {Windows::Win7_32,     "7",          32},
+        {Windows::Win7_64,     "7",          64},
+        {Windows::Win8_64,     "8",          64},
     };
     for (const Row& row : rows) {
-        if (row.windows != windows)
-            continue;
-        machine.version.major = row.major;
-        machine.version.minor = row.minor;
-        machine.version.servicePack = row.servicePack;
-        machine.registry.SetWow64(row.is64);
-        machine.registry.AddKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion");
-        if (row.is64) {
-            RegistryValue value{win::REG_SZ, {}};
-            const std::string text = "C:\\Program Files (x86)";
-            value.data.assign(text.begin(), text.end());
-            value.data.push_back(0);
-            machine.registry.SetValue("SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                                      "ProgramFilesDir (x86)", value);
-        }
+        if (row.windows == windows)
+            ASSERT_TRUE(ApplyNamedSystem(row.system, row.bits, machine)) << row.system;
     }
 }
 

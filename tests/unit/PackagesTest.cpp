@@ -23,8 +23,10 @@ TEST(Packages, HasExtensionComparesFromTheLastCharacterExactly)
         {".msu", 1},
         {"", 0},
     };
+    SimulatedMachine machine;
+    CLauncherApp launcher(machine);
     for (const Case& c : cases)
-        EXPECT_EQ(CLauncherApp::HasExtension(c.text, '.', ".msu"), c.result) << c.text;
+        EXPECT_EQ(launcher.HasExtension(c.text, '.', ".msu"), c.result) << c.text;
 }
 
 TEST(Packages, EachFlavourWalksItsOwnListAndDecidesPerEntry)
@@ -182,22 +184,96 @@ TEST_F(LauncherTest, NoPackageIsLookedAtForACountBelowOne)
     }
 }
 
-TEST_F(LauncherTest, APackageCommandThatDoesNotFitIsNeverRun)
+namespace {
+
+// A text of `length` characters that names `tail`: "." and ".." parts before
+// it, which the system's path rules take away, keep the path short.
+std::string Dotted(std::size_t length, const std::string& tail)
 {
-    // Folder and entry fit (508 characters); with the argument text the
-    // command does not, nor does the update package's path (514).
-    const std::string folder = "D:\\" + std::string(260, 'o');
-    const std::string entry = std::string(240, 'e') + ".exe";
-    machine.SetProgramPath(folder + "\\Setup.exe");
-    WriteSettings("[Const]\nAnotherAPNum=2\nAnotherAPXPx86Exe0=" + entry +
-                  "\nAnotherAPXPx86Exe1=KB" + std::string(244, 'k') + ".msu\n"
-                  "LaunchAnotherAPParam=" + std::string(10, 'p') + "\n");
-    AddProgram(folder + "\\XP_x86\\SetupDrv.exe");
-    AddProgram(folder + "\\" + entry);
-    machine.shell.Associate(".msu", 42);
-    RunLauncher();
-    EXPECT_EQ(StartedCommandLines(), Strings{folder + "\\XP_x86\\SetupDrv.exe"});
-    EXPECT_EQ(Effects("create_process").size(), 1u);
-    EXPECT_TRUE(Effects("shell_open").empty());
-    EXPECT_EQ(MessageTexts(), Strings{kStartFailed});
+    const std::size_t rest = length - tail.size();
+    const std::size_t detours = rest % 2; // "x\..\" is 5 characters, ".\" 2
+    std::string text;
+    for (std::size_t i = 0; i < detours; ++i)
+        text += "x\\..\\";
+    for (std::size_t i = 0; i < (rest - 5 * detours) / 2; ++i)
+        text += ".\\";
+    return text + tail;
+}
+
+// The medium's folder: 200 characters, so that "Setting.ini" beside it stays
+// below MAX_PATH.
+const std::string kLongFolder = "D:\\" + std::string(197, 'o');
+
+} // namespace
+
+TEST(Packages, ProgramsAtTheBufferAndThePathLimit)
+{
+    // The command line must fit its 512 bytes, and the program path, once
+    // "." and ".." are resolved, must stay below MAX_PATH (260), else
+    // CreateProcess refuses it with ERROR_PATH_NOT_FOUND.
+    struct Case {
+        const char* label;
+        std::string entry;
+        std::size_t argumentLength;
+        bool attempted; // CreateProcess called for the package
+        bool runs;
+    };
+    const std::string dotted = Dotted(255, "Tool.exe");
+    const Case cases[] = {
+        // label                              entry                                   argument attempted runs
+        {"command of 511, short path",         dotted,                                 54,      true,     true},
+        {"command of 512",                     dotted,                                 55,      false,    false},
+        {"program path of 259",                std::string(54, 'e') + ".exe",          1,       true,     true},
+        {"program path of 260",                std::string(55, 'e') + ".exe",          1,       true,     false},
+    };
+    for (const Case& c : cases) {
+        SimulatedRun run;
+        run.machine.SetProgramPath(kLongFolder + "\\Setup.exe");
+        run.WriteSettings("[Const]\nAnotherAPNum=1\nAnotherAPXPx86Exe0=" + c.entry +
+                          "\nLaunchAnotherAPParam=" + std::string(c.argumentLength, 'p') + "\n");
+        run.AddProgram(kLongFolder + "\\XP_x86\\SetupDrv.exe");
+        run.AddProgram(kLongFolder + "\\" + c.entry);
+        run.RunLauncher();
+        const auto attempts = run.Effects("create_process");
+        ASSERT_EQ(attempts.size(), c.attempted ? 2u : 1u) << c.label;
+        if (c.attempted) {
+            const std::string command =
+                kLongFolder + "\\" + c.entry + " " + std::string(c.argumentLength, 'p');
+            EXPECT_EQ(attempts[1]["command_line"], command) << c.label;
+            EXPECT_EQ(attempts[1]["result"], c.runs) << c.label;
+            if (!c.runs)
+                EXPECT_EQ(attempts[1]["error"], win::ERROR_PATH_NOT_FOUND) << c.label;
+        }
+        EXPECT_EQ(run.MessageTexts(), c.runs ? Strings{} : Strings{kStartFailed}) << c.label;
+    }
+}
+
+TEST(Packages, UpdatePackagesAtThePathLimit)
+{
+    // The shell finds no file at a path of MAX_PATH characters or more:
+    // SE_ERR_FNF, as under Wine.
+    struct Case {
+        const char* label;
+        std::string entry;
+        win::INT_PTR result;
+    };
+    const Case cases[] = {
+        // label                    entry                                result
+        {"path of 259",              std::string(54, 'k') + ".msu",       42},
+        {"path of 260",              std::string(55, 'k') + ".msu",       win::SE_ERR_FNF},
+        {"long text, short path",    Dotted(250, "KB100.msu"),            42},
+    };
+    for (const Case& c : cases) {
+        SimulatedRun run;
+        run.machine.SetProgramPath(kLongFolder + "\\Setup.exe");
+        run.WriteSettings("[Const]\nAnotherAPNum=1\nAnotherAPXPx86Exe0=" + c.entry + "\n");
+        run.AddProgram(kLongFolder + "\\XP_x86\\SetupDrv.exe");
+        run.AddDataFile(kLongFolder + "\\" + c.entry);
+        run.machine.shell.Associate(".msu", 42);
+        CLauncherApp& launcher = run.RunLauncher();
+        const auto opened = run.Effects("shell_open");
+        ASSERT_EQ(opened.size(), 1u) << c.label;
+        EXPECT_EQ(opened[0]["result"], c.result) << c.label;
+        EXPECT_EQ(launcher.HotfixLaunched, c.result > 32 ? 1 : 0) << c.label;
+    }
 }

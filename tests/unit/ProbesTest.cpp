@@ -99,33 +99,40 @@ TEST(Probes, SixtyFourBitWhenTheX86ProgramFolderEndsInX86)
 
 TEST(FinishInstallFlag, ComesFromTheMarkOfTheRightView)
 {
+    using View = SimRegistry::View;
     struct Case {
         const char* label;
         bool is64;
         const char* key; // null: no value
+        View view;       // where the value is written
         RegistryValue value;
         std::int32_t finished;
     };
+    const RegistryValue one{win::REG_DWORD, {1, 0, 0, 0}};
     const Case cases[] = {
-        // label                       64-bit key                       value                                 finished
-        {"mark 1",                     false, kCurrentVersion,        RegistryValue{win::REG_DWORD, {1, 0, 0, 0}}, 1},
-        {"mark 0",                     false, kCurrentVersion,        RegistryValue{win::REG_DWORD, {0, 0, 0, 0}}, 0},
-        {"mark 2",                     false, kCurrentVersion,        RegistryValue{win::REG_DWORD, {2, 0, 0, 0}}, 0},
-        {"type not tested",            false, kCurrentVersion,        RegistryValue{win::REG_BINARY, {1, 0, 0, 0}}, 1},
-        {"text of four characters",    false, kCurrentVersion,        Text("1111"),                          0},
-        {"shorter than a number",      false, kCurrentVersion,        RegistryValue{win::REG_BINARY, {1}},    0},
-        {"absent",                     false, nullptr,                {},                                    0},
-        {"64-bit, Wow6432Node",        true,  kWow6432CurrentVersion, RegistryValue{win::REG_DWORD, {1, 0, 0, 0}}, 1},
-        {"32-bit, Wow6432Node only",   false, kWow6432CurrentVersion, RegistryValue{win::REG_DWORD, {1, 0, 0, 0}}, 0},
+        // label                                64-bit key                     view          value                                     finished
+        {"mark 1",                              false, kCurrentVersion,        View::Program, one,                                      1},
+        {"mark 0",                              false, kCurrentVersion,        View::Program, RegistryValue{win::REG_DWORD, {0, 0, 0, 0}}, 0},
+        {"mark 2",                              false, kCurrentVersion,        View::Program, RegistryValue{win::REG_DWORD, {2, 0, 0, 0}}, 0},
+        {"type not tested",                     false, kCurrentVersion,        View::Program, RegistryValue{win::REG_BINARY, {1, 0, 0, 0}}, 1},
+        {"text of four characters",             false, kCurrentVersion,        View::Program, Text("1111"),                             0},
+        {"shorter than a number",               false, kCurrentVersion,        View::Program, RegistryValue{win::REG_BINARY, {1}},       0},
+        {"absent",                              false, nullptr,                View::Program, {},                                       0},
+        // 32-bit Windows: a literal Wow6432Node key is an ordinary key.
+        {"32-bit, Wow6432Node only",            false, kWow6432CurrentVersion, View::Program, one,                                      0},
+        // 64-bit Windows: the 32-bit view is where the 32-bit installer writes;
+        // the plain path and the Wow6432Node path are the same key there.
+        {"64-bit, written by a 32-bit program", true,  kCurrentVersion,        View::Program, one,                                      1},
+        {"64-bit, literal Wow6432Node",         true,  kWow6432CurrentVersion, View::Program, one,                                      1},
+        {"64-bit, native Wow6432Node",          true,  kWow6432CurrentVersion, View::Native,  one,                                      1},
+        // A 64-bit installer's mark in the native view is out of this program's sight.
+        {"64-bit, native view only",            true,  kCurrentVersion,        View::Native,  one,                                      0},
     };
     for (const Case& c : cases) {
         SimulatedRun run;
         SetWindows(run.machine, c.is64 ? Windows::XP64 : Windows::XP32);
-        // Keep the two paths apart, as the plain path of the 64-bit view is:
-        // only the one the launcher names may count.
-        run.machine.registry.SetWow64(false);
         if (c.key != nullptr)
-            run.machine.registry.SetValue(c.key, "FinishInstall", c.value);
+            run.machine.registry.SetValue(c.key, "FinishInstall", c.value, c.view);
         run.WriteSettings("[Const]\nCheckFinishInstall=1\n");
         EXPECT_EQ(run.RunLauncher().FinishInstalled, c.finished) << c.label;
         EXPECT_EQ(run.machine.registry.OpenKeyCount(), 0u) << c.label;

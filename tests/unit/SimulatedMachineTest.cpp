@@ -232,20 +232,47 @@ TEST(SimulatedShell, ReturnsTheShellsCodes)
 
 TEST(SimulatedKernel, ModulePathIsCutAsEachWindowsCutsIt)
 {
-    for (win::DWORD major : {5u, 6u}) {
+    // GetModuleFileNameA on a buffer too small for "D:\Setup.exe" (12
+    // characters): Windows XP fills the whole buffer without a terminator and
+    // leaves ERROR_SUCCESS; Vista and later end the cut text with a terminator
+    // and set ERROR_INSUFFICIENT_BUFFER. (Wine leaves no terminator and sets
+    // ERROR_INSUFFICIENT_BUFFER whatever version it reports.)
+    struct Case {
+        win::DWORD major;
+        win::DWORD size;
+        win::DWORD result;
+        win::DWORD error;   // 0xdeadbeef: left as it was
+        const char* text;   // what the buffer holds; null: nothing written
+        char last;          // the buffer's last byte, when written
+    };
+    const Case cases[] = {
+        // major size result error                          text              last
+        {5,      16,  12,    0xdeadbeef,                    "D:\\Setup.exe",  '\0'},  // fits: no error
+        {5,      12,  12,    win::ERROR_SUCCESS,            nullptr,          'e'},
+        {5,      0,   0,     win::ERROR_SUCCESS,            nullptr,          '#'},
+        {6,      16,  12,    0xdeadbeef,                    "D:\\Setup.exe",  '\0'},
+        {6,      12,  12,    win::ERROR_INSUFFICIENT_BUFFER, "D:\\Setup.ex",   '\0'},
+        {6,      0,   0,     win::ERROR_INSUFFICIENT_BUFFER, nullptr,          '#'},
+        {10,     5,   5,     win::ERROR_INSUFFICIENT_BUFFER, "D:\\S",          '\0'},
+    };
+    for (const Case& c : cases) {
         SimulatedMachine machine;
-        machine.version.major = major;
-        machine.SetProgramPath("D:\\Setup.exe"); // 12 characters
-        char buffer[16];
+        machine.version.major = c.major;
+        machine.SetProgramPath("D:\\Setup.exe");
+        char buffer[20];
         std::memset(buffer, '#', sizeof buffer);
-        EXPECT_EQ(machine.GetModuleFileNameA(buffer, 16), 12u);
-        EXPECT_STREQ(buffer, "D:\\Setup.exe");
-
-        std::memset(buffer, '#', sizeof buffer);
-        EXPECT_EQ(machine.GetModuleFileNameA(buffer, 12), 12u);
-        EXPECT_EQ(machine.GetLastError(), win::ERROR_INSUFFICIENT_BUFFER);
-        EXPECT_EQ(buffer[11], major < 6 ? 'e' : '\0') << "major " << major;
-        EXPECT_EQ(buffer[12], '#');
+        machine.SetLastError(0xdeadbeef);
+        const std::string label = std::to_string(c.major) + "/" + std::to_string(c.size);
+        EXPECT_EQ(machine.GetModuleFileNameA(buffer, c.size), c.result) << label;
+        EXPECT_EQ(machine.GetLastError(), c.error) << label;
+        if (c.text != nullptr)
+            EXPECT_STREQ(buffer, c.text) << label;
+        if (c.size == 0) {
+            EXPECT_EQ(buffer[0], '#') << label;
+        } else if (c.size < 16) {
+            EXPECT_EQ(buffer[c.size - 1], c.last) << label;
+            EXPECT_EQ(buffer[c.size], '#') << "written past the buffer: " << label;
+        }
     }
 }
 

@@ -32,6 +32,8 @@ std::string Normalized(std::string name)
 
 } // namespace
 
+namespace preview {
+
 const std::vector<NamedSystem>& NamedSystems()
 {
     // Windows 8.1 and later report 6.2 to a program that does not declare
@@ -73,20 +75,20 @@ const NamedSystem* FindNamedSystem(const std::string& name)
 
 nlohmann::json SystemScenario(const NamedSystem& system)
 {
+    // The machine itself comes from the simulated machine's table of named
+    // systems; the matrix name only adds the bitness ("7 SP1 x64").
+    std::string name = system.name;
+    const std::string suffix = " x64";
+    if (name != "XP x64" && name.size() > suffix.size() &&
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        name.erase(name.size() - suffix.size());
     nlohmann::json scenario;
-    scenario["version"] = {{"platform", 2},
-                           {"major", system.major},
-                           {"minor", system.minor},
-                           {"build", system.build},
-                           {"service_pack", system.servicePack}};
-    scenario["wow64"] = system.is64;
-    nlohmann::json currentVersion = nlohmann::json::object();
-    if (system.is64)
-        currentVersion["ProgramFilesDir (x86)"] = {{"type", "REG_SZ"}, {"data", "C:\\Program Files (x86)"}};
-    scenario["registry"] = {{"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", currentVersion}};
+    scenario["system"] = {{"name", name}, {"bits", system.is64 ? 64 : 32}};
     scenario["shell"] = nlohmann::json::object();
     // What ShellExecute gives back for a started program: any value above 32.
     if (system.opensUpdates)
         scenario["shell"][".msu"] = 42;
     return scenario;
 }
+
+} // namespace preview

@@ -8,6 +8,10 @@
 
 #include <nlohmann/json.hpp>
 
+// The preview's own list: the simulated machine's named systems, each in
+// the bitness it is previewed in, with the name the matrix shows.
+namespace preview {
+
 struct NamedSystem {
     std::string name;        // "XP", "Vista SP1 x64", "10 x64", ...
     std::string description; // "Windows Vista SP1, 64-bit"
@@ -26,3 +30,5 @@ const NamedSystem* FindNamedSystem(const std::string& name);
 
 // The scenario members that make the simulated machine that system.
 nlohmann::json SystemScenario(const NamedSystem& system);
+
+} // namespace preview

@@ -471,7 +471,7 @@ private:
                 Cell(row, "-");
                 continue;
             }
-            if (CLauncherApp::HasExtension(entry.c_str(), '.', ".msu")) {
+            if (m_app.HasExtension(entry.c_str(), '.', ".msu")) {
                 UpdatePackage(key, entry, row, skipUpdates);
                 continue;
             }

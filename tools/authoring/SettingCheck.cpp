@@ -23,6 +23,14 @@ constexpr std::size_t kCommandLimit = CLauncherApp::kPathSize - 1;
 constexpr std::size_t kVendorPatternLength = 12;
 const char* const kSilenceSuffix = " Silence";
 
+// The launcher's rule for an update package: the text from its last "." on
+// is ".msu" exactly. (The settings are read in the single-byte page here.)
+bool IsUpdatePackage(const std::string& entry)
+{
+    const std::size_t dot = entry.rfind('.');
+    return dot != std::string::npos && entry.compare(dot, std::string::npos, ".msu") == 0;
+}
+
 const std::set<std::string>& NumberKeys()
 {
     static const std::set<std::string> keys = {
@@ -539,7 +547,7 @@ private:
                 std::string extension = winpath::FileName(entry);
                 extension = extension.find('.') == std::string::npos ? std::string()
                                                                      : extension.substr(extension.rfind('.'));
-                if (CLauncherApp::HasExtension(entry.c_str(), '.', ".msu")) {
+                if (IsUpdatePackage(entry)) {
                     if (checkFiles && !m_medium.Has(entry))
                         Add(Severity::Error, line, "update package '" + entry + "' is not on the medium");
                     if (flavour.isXP)
@@ -578,7 +586,7 @@ private:
         bool anyUpdate = false;
         for (const Flavour& flavour : kFlavours) {
             for (std::int32_t i = 0; i < s.AnotherAPNum; ++i)
-                anyUpdate = anyUpdate || CLauncherApp::HasExtension(List(flavour)[i], '.', ".msu");
+                anyUpdate = anyUpdate || IsUpdatePackage(List(flavour)[i]);
         }
         const int line = LineOf("EnableTimer");
         if (!anyUpdate)
