@@ -19,6 +19,9 @@ add_library(simulated_machine STATIC
   platform/sim/SimProcesses.cpp
   platform/sim/SimShell.cpp
   platform/sim/SimUser.cpp
+  platform/sim/SimWindows.cpp
+  platform/sim/SimSecurity.cpp
+  platform/sim/WindowScenario.cpp
   platform/sim/SimulatedMachine.cpp
   platform/sim/Scenario.cpp
 )
