@@ -41,6 +41,9 @@ add_executable(unit_tests
   tests/unit/ProbesTest.cpp
   tests/unit/InstallSequenceTest.cpp
   tests/unit/PackagesTest.cpp
+  tests/unit/ForeignDialogsTest.cpp
+  tests/unit/CompletionDialogTest.cpp
+  tests/unit/WindowScenarioTest.cpp
 )
 target_link_libraries(unit_tests PRIVATE launcher_core simulated_machine GTest::gtest_main)
 include(GoogleTest)

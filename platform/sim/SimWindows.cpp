@@ -235,7 +235,21 @@ SimWindows::DialogRun* SimWindows::RunOf(Window* window)
     return nullptr;
 }
 
-void SimWindows::AddWindow(SimWindowSpec spec) { m_pending.push_back(std::move(spec)); }
+void SimWindows::AddWindow(SimWindowSpec spec)
+{
+    m_pending.push_back(std::move(spec));
+    m_added = true;
+}
+
+void SimWindows::RevealAdded()
+{
+    // Windows without a condition exist from the start; those added together
+    // appear together, in their order.
+    if (m_added) {
+        m_added = false;
+        RevealDue();
+    }
+}
 
 void SimWindows::AddUserAction(SimUserAction action)
 {
@@ -444,6 +458,8 @@ win::INT_PTR SimWindows::DialogBoxParamA(win::HINSTANCE instance, int templateId
             GiveUp(m_actions.empty() ? "the dialog waits and nothing is left to happen"
                                      : "the dialog waits for ticks that no timer will deliver");
     }
+    // The other processes go on handling what they were sent.
+    DeliverPosts();
     m_runs.erase(std::remove(m_runs.begin(), m_runs.end(), &run), m_runs.end());
     bool handled = false;
     host->DialogProc(dialog->handle, win::WM_DESTROY, 0, 0);
@@ -705,6 +721,7 @@ win::HWND SimWindows::FindWindowExA(win::HWND parent, win::HWND childAfter, cons
                                     const char* windowName)
 {
     Count("FindWindowExA");
+    RevealAdded();
     Window* within = parent == nullptr ? m_desktop : Lookup(parent);
     if (within == nullptr) {
         m_lastError = win::ERROR_INVALID_WINDOW_HANDLE;
@@ -743,6 +760,7 @@ win::HWND SimWindows::FindWindowExA(win::HWND parent, win::HWND childAfter, cons
 win::HWND SimWindows::GetWindow(win::HWND handle, win::UINT command)
 {
     Count("GetWindow");
+    RevealAdded();
     Window* window = Lookup(handle);
     if (window == nullptr) {
         m_lastError = win::ERROR_INVALID_WINDOW_HANDLE;

@@ -130,6 +130,7 @@ private:
     DialogRun* RunOf(Window* window);
 
     void RevealDue();
+    void RevealAdded();
     void DeliverPosts();
     bool PerformDueAction(DialogRun& run);
     bool DeliverTick();
@@ -151,6 +152,7 @@ private:
     std::vector<std::unique_ptr<Timer>> m_timers;
     std::set<std::string> m_closedCaptions;
     std::map<std::string, long> m_calls;
+    bool m_added = false; // windows added since the last look at what is due
     bool m_shellOpened = false;
     bool m_gaveUp = false;
     int m_ticks = 0;
