@@ -32,6 +32,10 @@ target_compile_options(simulated_machine PRIVATE -Wall -Wextra -Werror)
 add_executable(launcher_sim tools/launcher_sim.cpp)
 target_link_libraries(launcher_sim PRIVATE launcher_core simulated_machine)
 
+# The window-manager calls of one foreign-dialog scan, by number of dialogs.
+add_executable(scan_cost tools/scan_cost.cpp)
+target_link_libraries(scan_cost PRIVATE launcher_core simulated_machine)
+
 enable_testing()
 add_executable(unit_tests
   tests/unit/TextTest.cpp

@@ -12,7 +12,7 @@ add_executable(Setup WIN32
 )
 target_compile_options(Setup PRIVATE ${lean_flags})
 target_compile_definitions(Setup PRIVATE _WIN32_WINNT=0x0501 WINVER=0x0501 WIN32_LEAN_AND_MEAN)
-target_link_libraries(Setup PRIVATE launcher_core shell32 advapi32 user32 gdi32 kernel32)
+target_link_libraries(Setup PRIVATE launcher_core shell32 advapi32 user32 kernel32)
 target_link_options(Setup PRIVATE
   -static -static-libgcc -static-libstdc++ -s
   -Wl,--gc-sections
