@@ -19,6 +19,10 @@ public:
 
     win::BOOL InitInstance() override;
 
+protected:
+    const MessageMap* GetMessageMap() const override;
+
+public:
     // Starts `commandLine` as a child and waits until it has ended. The
     // program file is found by FindProgramFile, with candidates ending only
     // at blanks from `nameStart` on (behind the program folder), and is
@@ -75,6 +79,9 @@ private:
         sizeof(LauncherSettings) / LauncherSettings::kTextSize + 1;
     // The place of the field that holds `text`, or -1 outside the record.
     int SettingsPlace(const char* text) const;
+    static const MessageMapEntry kMessageEntries[];
+    static const MessageMap kMessageMap;
+
 
     DeviceChannel m_channel{m_os};
 

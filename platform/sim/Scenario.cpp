@@ -10,6 +10,7 @@
 #include "platform/WinConstants.h"
 #include "platform/sim/CodePage.h"
 #include "platform/sim/NamedSystems.h"
+#include "platform/sim/WindowScenario.h"
 
 namespace {
 
@@ -407,6 +408,18 @@ void LoadCaptureDevices(Loader& loader, const json& value, const std::string&)
     LoadCapture(value, loader.machine().capture);
 }
 
+// The window manager: the foreign windows and the user's actions, parsed in
+// their own file.
+void LoadWindowsSection(Loader& loader, const json& value, const std::string&)
+{
+    LoadWindowSections(json{{"windows", value}}, loader.machine());
+}
+
+void LoadUserActionsSection(Loader& loader, const json& value, const std::string&)
+{
+    LoadWindowSections(json{{"user_actions", value}}, loader.machine());
+}
+
 // The top-level keys, in the order they are applied: the code page before
 // any text, the named system before the raw record that may refine it, the
 // machine's bitness before its registry. A new section is one row here.
@@ -431,6 +444,8 @@ const Section kSections[] = {
     {"answers", LoadAnswers},
     {"devices", LoadDevices},
     {"capture", LoadCaptureDevices},
+    {"windows", LoadWindowsSection},
+    {"user_actions", LoadUserActionsSection},
 };
 
 void Load(const json& scenario, const std::string& baseFolder, SimulatedMachine& machine)

@@ -67,6 +67,9 @@ class Case:
     wine_expect: list | None = None  # where Wine differs from Windows: what Wine shows instead; say why beside the case
     # The system's ANSI code page; texts and file names are its bytes.
     code_page: int = 1252
+    foreign_dialogs: list = field(default_factory=list)  # ForeignDialog, shown by the .msu handler
+    press_completion: int | None = None  # button ID the watcher presses on the completion dialog
+    sentinel: bool = False           # a sentinel window records (and refuses) the session end
 
 
 # Property identifiers of the capture driver's custom interface.
@@ -164,6 +167,21 @@ ALL_NODES_LEFT = nodes_left(*(ids[0] for ids in DEVICE_NODES))
 OTHER_NODES_LEFT = nodes_left(*(ids[0] for ids in OTHER_NODES))
 REMOVE_ON_START = ("DeviceIDNum=1", "DevDrvID0=" + DEVICE_PATTERN,
                    "DelAudioRegKey=1", "DelAudioRegKeyMessage=1")
+
+
+@dataclass
+class ForeignDialog:
+    """A top-level "#32770" dialog that the .msu handler shows once the shell has opened it."""
+    # "marker_static": first child a "Static" with ID 51966, the buttons direct children;
+    # "marker_edit": the last child a container whose first child is an "Edit" with ID 64430,
+    #                the buttons children of that container;
+    # "decoy_static_id": like marker_static, but the Static has ID 51965;
+    # "decoy_edit_direct": the Edit 64430 is a direct child of the dialog, buttons beside it.
+    layout: str
+    buttons: tuple = (1,)            # control IDs of its "Button" children, in child (Z) order
+    caption: str = "Update"
+    hidden: bool = False             # created without WS_VISIBLE and never shown
+    after: str | None = None         # shown only once the dialog with this caption has closed
 
 
 def process(program, command_line=None):

@@ -3,7 +3,9 @@
 
 Each case of e2e_cases.py becomes a scenario: the Windows flavour Wine stands
 for, the medium's files, the registry values, the .msu association, the
-message-box answers, the device nodes and the capture devices. launcher_sim runs the launcher on it; its effect trace is
+message-box answers, the device nodes and the capture devices, the foreign
+dialogs that the .msu handler shows and the user's press on the completion
+dialog. launcher_sim runs the launcher on it; its effect trace is
 turned into the events the helper programs log under Wine, and those must
 equal the case's expectation, exactly as the run under Wine must. So one
 table holds the simulated machine and Wine to the same behaviour.
@@ -20,7 +22,8 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from e2e_cases import CASES, CASES_BY_NAME, STUB  # noqa: E402
+from e2e_cases import (ALL_INSTALLERS, CASES, IDOK, MSU_BYTES, STUB, XP32_INSTALLER,  # noqa: E402
+                       Case, ForeignDialog, ini, message_box, process, shell_open)
 from run_e2e import compare  # noqa: E402
 from wineprefix import MSU_HANDLER  # noqa: E402
 
@@ -48,8 +51,96 @@ CURRENT_VERSION = r"SOFTWARE\Microsoft\Windows\CurrentVersion"
 SHELL_ACCEPTED = 33
 
 
+# Completion-dialog cases played on the simulated machine alone: under Wine
+# they need the .msu handler that shows foreign dialogs and logs the clicks
+# they receive, the restart sentinel and the watcher's view of the completion
+# dialog, which the Wine half of the harness brings with its own dialog cases.
+IDCANCEL = 2
+
+
+def clicks(dialog, button):
+    return [{"event": "click", "dialog": dialog, "button": button, "message": message,
+             "wparam": wparam, "lparam": 0}
+            for message, wparam in (("down", 1), ("up", 0))]
+
+
+def sim_dialog_case(name, foreign_dialogs, then, settings=(), answers=(), press_completion=None):
+    return Case(
+        name, "win32", "winxp",
+        setting_ini=ini("AnotherAPNum=1", "AnotherAPXPx86Exe0=KB100.msu", "HotfixSilenceMode=1",
+                        "EnableTimer=1", "WaitTimer=1000", *settings),
+        files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES},
+        foreign_dialogs=list(foreign_dialogs), answers=list(answers),
+        press_completion=press_completion, sentinel=True,
+        expect=[process(XP32_INSTALLER), shell_open(r"C:\media\KB100.msu", "/quiet /norestart"),
+                {"event": "completion_dialog", "caption": "Vantrel", "buttons": [1, 2]}, *then])
+
+
+RESTART_PROMPT = message_box("Please Reboot your computer.", buttons=(IDOK, IDCANCEL))
+
+SIM_ALONE_CASES = [
+    # The marker-static dialog's ID 1 (the wait goes on), then the marker-edit
+    # dialog shown after it ends the wait; the restart answered OK.
+    sim_dialog_case("sim_dialog_static_then_edit_restart_ok",
+                    [ForeignDialog("marker_static", (1, 2), "Update"),
+                     ForeignDialog("marker_edit", (1,), "Confirm", after="Update")],
+                    settings=["HotfixMustRebootMessage=1"], answers=[IDOK],
+                    then=[*clicks("Update", 1), *clicks("Confirm", 1), RESTART_PROMPT,
+                          {"event": "restart_request"}]),
+    # Decoys are never pressed; the restart answered Cancel: no request.
+    sim_dialog_case("sim_dialog_decoys_restart_cancel",
+                    [ForeignDialog("decoy_static_id", (1,), "Decoy static"),
+                     ForeignDialog("decoy_edit_direct", (1,), "Decoy edit"),
+                     ForeignDialog("marker_static", (2,), "Update")],
+                    settings=["HotfixMustRebootMessage=1"], answers=[IDCANCEL],
+                    then=[*clicks("Update", 2), RESTART_PROMPT]),
+    # The user's Cancel before the first tick: no prompt, nothing pressed.
+    sim_dialog_case("sim_dialog_user_cancel", [ForeignDialog("marker_static", (2,), "Update")],
+                    settings=["HotfixMustRebootMessage=1"], press_completion=IDCANCEL, then=[]),
+]
+
+ALL_CASES = CASES + SIM_ALONE_CASES
+CASES_BY_NAME = {case.name: case for case in ALL_CASES}
+assert len(CASES_BY_NAME) == len(ALL_CASES), "case names must be unique"
+
+
 def registry_data(kind, data):
     return {"type": kind, "data": data}
+
+
+# The children of each layout of the .msu handler's dialogs, topmost first.
+def foreign_children(layout, buttons):
+    button_windows = [{"class": "Button", "id": b} for b in buttons]
+    if layout == "marker_static":
+        return [{"class": "Static", "id": 51966}, *button_windows]
+    if layout == "decoy_static_id":
+        return [{"class": "Static", "id": 51965}, *button_windows]
+    if layout == "marker_edit":
+        return [{"class": "Static", "id": 100},
+                {"class": "Panel", "id": 101,
+                 "children": [{"class": "Edit", "id": 64430}, *button_windows]}]
+    if layout == "decoy_edit_direct":
+        return [{"class": "Static", "id": 100}, {"class": "Edit", "id": 64430}, *button_windows]
+    raise ValueError(f"unknown foreign dialog layout {layout!r}")
+
+
+def foreign_windows(dialogs):
+    """The scenario's windows for a case's foreign dialogs. The .msu handler
+    shows them once the shell has started it, and those with `after` once
+    that dialog has closed; the one it made last lies topmost."""
+    windows = []
+    for dialog in reversed(dialogs):
+        window = {"class": "#32770", "text": dialog.caption, "process": "msu_handler",
+                  "hidden": dialog.hidden, "on_shell_open": True,
+                  "children": foreign_children(dialog.layout, dialog.buttons)}
+        if dialog.after:
+            window["after_closed"] = dialog.after
+        windows.append(window)
+    return windows
+
+
+# The watcher's press on the completion dialog, as the user's action.
+PRESS_ACTIONS = {1: "ok", 2: "cancel"}
 
 
 def scenario_for(case):
@@ -81,6 +172,10 @@ def scenario_for(case):
         # has started it.
         "shell": {".msu": {"handler": MSU_HANDLER, "result": SHELL_ACCEPTED}},
         "answers": case.answers,
+        "windows": foreign_windows(case.foreign_dialogs),
+        "user_actions": {"dialog": [{"action": PRESS_ACTIONS[case.press_completion],
+                                     "after_ticks": 0}]
+                         if case.press_completion else []},
     }
     if native:
         scenario["registry_native"] = native
@@ -144,6 +239,19 @@ def events_from(trace, case):
                                                    ("call", "id", "data", "result")}})
         elif kind == "remove_device" and effect["result"]:
             removed.add(effect["node"])
+        elif kind == "dialog_shown":
+            events.append({"event": "completion_dialog", "caption": effect["caption"],
+                           "buttons": effect["buttons"]})
+        elif (kind == "foreign_input" and effect["class"] == "Button"
+              and effect["message"] in CLICK_MESSAGES):
+            events.append({"event": "click", "dialog": effect["dialog"], "button": effect["id"],
+                           "message": CLICK_MESSAGES[effect["message"]],
+                           "wparam": effect["wparam"], "lparam": effect["lparam"]})
+        elif kind == "exit_windows" and effect["result"] and case.sentinel:
+            # The sentinel sees the session end that the request starts.
+            events.append({"event": "restart_request"})
+        elif kind == "gave_up":
+            events.append({"event": "gave_up", "reason": effect["reason"]})
     if case.device_nodes:
         # What the node tool lists after the run: the nodes still there.
         events.append({"event": "nodes_left",
@@ -151,6 +259,26 @@ def events_from(trace, case):
                                         for i, node in enumerate(case.device_nodes)
                                         if i not in removed]})
     return events
+
+
+CLICK_MESSAGES = {"WM_LBUTTONDOWN": "down", "WM_LBUTTONUP": "up"}
+
+
+def compare_events(expected, actual):
+    """compare(), with the clicks held apart: they arrive through another
+    process's queue, so they are ordered among themselves only."""
+    def is_click(event):
+        return event["event"] == "click"
+
+    problems = compare([e for e in expected if not is_click(e)],
+                       [e for e in actual if not is_click(e)])
+    clicks_expected = [json.dumps(e) for e in expected if is_click(e)]
+    clicks_actual = [json.dumps(e) for e in actual if is_click(e)]
+    if clicks_expected != clicks_actual:
+        problems.append("clicks differ (- expected, + actual):")
+        problems += [f"- {line}" for line in clicks_expected]
+        problems += [f"+ {line}" for line in clicks_actual]
+    return problems
 
 
 def check(case, launcher_sim):
@@ -161,7 +289,7 @@ def check(case, launcher_sim):
     if run.returncode != 0:
         return [f"launcher_sim failed ({run.returncode}): {run.stderr.strip()}"]
     trace = [json.loads(line) for line in run.stdout.splitlines()]
-    problems = compare(case.expect, events_from(trace, case))
+    problems = compare_events(case.expect, events_from(trace, case))
     if problems:
         problems += ["trace:"] + [f"  {line}" for line in run.stdout.splitlines()]
     return problems
@@ -172,7 +300,7 @@ def main():
     parser.add_argument("--launcher-sim", required=True)
     parser.add_argument("--case", action="append", choices=sorted(CASES_BY_NAME), metavar="NAME")
     args = parser.parse_args()
-    names = args.case or [case.name for case in CASES]
+    names = args.case or [case.name for case in ALL_CASES]
     failed = 0
     for name in names:
         problems = check(CASES_BY_NAME[name], args.launcher_sim)

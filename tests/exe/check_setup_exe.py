@@ -22,37 +22,39 @@ LANG_ZH_TW = 0x0404
 ALLOWED_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'shell32.dll',
                 'ole32.dll', 'oleaut32.dll', 'setupapi.dll', 'msvcrt.dll', 'comctl32.dll'}
 
-# For the DLLs of device maintenance, every function the program may import:
-# each of these is exported by the DLL of Windows XP SP3. A function outside
-# these lists fails the check until it is looked up and added.
-XP_FUNCTIONS = {
+# Every function Setup.exe may import, by DLL: each exists in that DLL on
+# Windows XP SP3. A new import joins this list once that is checked.
+ALLOWED_FUNCTIONS = {
+    'kernel32.dll': {
+        'CloseHandle', 'CreateProcessA', 'DeleteCriticalSection', 'EnterCriticalSection',
+        'ExitProcess', 'FreeLibrary', 'GetCommandLineA', 'GetCurrentProcess', 'GetLastError',
+        'GetModuleFileNameA', 'GetModuleHandleA', 'GetPrivateProfileStringA', 'GetProcAddress',
+        'GetStartupInfoA', 'GetVersionExA', 'InitializeCriticalSection', 'LeaveCriticalSection',
+        'LoadLibraryA', 'SetUnhandledExceptionFilter', 'Sleep', 'SetLastError',
+        'WideCharToMultiByte', 'IsDBCSLeadByte', 'GetFileAttributesA', 'TlsGetValue', 'VirtualProtect',
+        'VirtualQuery', 'WaitForSingleObject'},
+    'user32.dll': {
+        'BeginPaint', 'DestroyWindow', 'DialogBoxParamA', 'DrawIcon', 'EndDialog', 'EndPaint',
+        'ExitWindowsEx', 'FindWindowExA', 'GetClassNameA', 'GetClientRect', 'GetDesktopWindow',
+        'GetSystemMetrics', 'GetWindow', 'GetWindowLongA', 'GetWindowRect', 'IsIconic',
+        'IsWindowVisible', 'KillTimer', 'LoadIconA', 'MessageBoxA', 'PostMessageA',
+        'SendMessageA', 'SetTimer', 'SetWindowLongA', 'SetWindowPos', 'ShowWindow',
+        'SystemParametersInfoA', 'WinHelpA'},
+    'advapi32.dll': {
+        'AdjustTokenPrivileges', 'LookupPrivilegeValueA', 'OpenProcessToken', 'RegCloseKey',
+        'RegOpenKeyExA', 'RegQueryValueExA'},
+    'shell32.dll': {'ShellExecuteA'},
+    'gdi32.dll': set(),
     'setupapi.dll': {
-        'SetupDiGetClassDevsA', 'SetupDiGetClassDevsExA', 'SetupDiEnumDeviceInfo',
-        'SetupDiGetDeviceRegistryPropertyA', 'SetupDiSetDeviceRegistryPropertyA',
-        'SetupDiRemoveDevice', 'SetupDiDestroyDeviceInfoList', 'SetupDiCallClassInstaller',
-        'SetupDiCreateDeviceInfoA', 'SetupDiCreateDeviceInfoList', 'SetupDiGetDeviceInstanceIdA',
-        'SetupDiOpenDevRegKey', 'SetupDiEnumDeviceInterfaces',
-    },
-    'ole32.dll': {
-        'CoInitialize', 'CoInitializeEx', 'CoUninitialize', 'CoCreateInstance',
-        'CoTaskMemAlloc', 'CoTaskMemFree', 'CLSIDFromString', 'StringFromGUID2',
-    },
-    'oleaut32.dll': {
-        'SysAllocString', 'SysFreeString', 'SysStringLen', 'VariantInit', 'VariantClear',
-    },
-}
-# Functions of the other system DLLs that Windows XP lacks (Vista and later),
-# which a newer SDK header can pull in without notice.
-NOT_ON_XP = {
-    'GetTickCount64', 'InitializeSRWLock', 'AcquireSRWLockExclusive', 'ReleaseSRWLockExclusive',
-    'InitializeConditionVariable', 'SleepConditionVariableCS', 'WakeConditionVariable',
-    'InitOnceExecuteOnce', 'CreateSymbolicLinkA', 'CreateSymbolicLinkW', 'GetFileInformationByHandleEx',
-    'SetFileInformationByHandle', 'GetFinalPathNameByHandleA', 'GetFinalPathNameByHandleW',
-    'QueryFullProcessImageNameA', 'QueryFullProcessImageNameW', 'GetLocaleInfoEx',
-    'CompareStringEx', 'LCMapStringEx', 'GetUserDefaultLocaleName', 'FlsAlloc', 'FlsFree',
-    'FlsGetValue', 'FlsSetValue', 'GetErrorMode', 'RegGetValueA', 'RegGetValueW',
-    'RegDeleteTreeA', 'RegDeleteTreeW', 'TaskDialog', 'TaskDialogIndirect',
-    'SetProcessDPIAware', 'ChangeWindowMessageFilter', 'SHGetKnownFolderPath',
+        'SetupDiGetClassDevsA', 'SetupDiEnumDeviceInfo', 'SetupDiGetDeviceRegistryPropertyA',
+        'SetupDiRemoveDevice', 'SetupDiDestroyDeviceInfoList'},
+    'ole32.dll': {'CoInitialize', 'CoUninitialize', 'CoCreateInstance'},
+    'oleaut32.dll': {'SysFreeString'},
+    'msvcrt.dll': {
+        '__getmainargs', '__initenv', '__p__acmdln', '__p__commode', '__p__fmode',
+        '__set_app_type', '__setusermatherr', '_amsg_exit', '_cexit', '_initterm', '_iob',
+        '_onexit', 'abort', 'calloc', 'exit', 'fprintf', 'free', 'fwrite', 'malloc', 'memcpy',
+        'signal', 'strlen', 'strncmp', 'vfprintf'},
 }
 
 # (what, how to read it, expected)
@@ -205,27 +207,22 @@ def imported_dlls(pe):
 
 
 def imported_functions(pe):
-    """{dll (lower case): [function names]}; ordinals as '#n'."""
+    """(DLL, function name or ordinal) of every import."""
     entries = getattr(pe, 'DIRECTORY_ENTRY_IMPORT', []) + getattr(pe, 'DIRECTORY_ENTRY_DELAY_IMPORT', [])
-    functions = {}
-    for entry in entries:
-        names = functions.setdefault(entry.dll.decode('ascii', 'replace').lower(), [])
-        for imported in entry.imports:
-            names.append(imported.name.decode('ascii', 'replace') if imported.name
-                         else f'#{imported.ordinal}')
-    return functions
+    return [(e.dll.decode('ascii', 'replace'),
+             i.name.decode('ascii', 'replace') if i.name else f'#{i.ordinal}')
+            for e in entries for i in e.imports]
 
 
 def check_imports(report, dlls, functions):
     for dll in dlls:
         if dll.lower() not in ALLOWED_DLLS:
             report.fail(f'imports {dll}, which is not a Windows XP system DLL')
-    for dll, names in sorted(functions.items()):
-        for name in names:
-            if dll in XP_FUNCTIONS and name not in XP_FUNCTIONS[dll]:
-                report.fail(f'imports {dll}!{name}, which is not known to exist on Windows XP')
-            elif name in NOT_ON_XP:
-                report.fail(f'imports {dll}!{name}, which Windows XP lacks')
+    for dll, function in functions:
+        allowed = ALLOWED_FUNCTIONS.get(dll.lower())
+        if allowed is not None and function not in allowed:
+            report.fail(f'imports {dll}!{function}, which is not on the list of functions '
+                        'known to exist on Windows XP')
 
 
 def parse_dialog(data):
@@ -408,7 +405,8 @@ def main(argv):
     report = Report()
     dlls = imported_dlls(pe)
     check_header(report, pe)
-    check_imports(report, dlls, imported_functions(pe))
+    functions = imported_functions(pe)
+    check_imports(report, dlls, functions)
     table = resource_table(pe)
     for section in (check_dialog, check_icon, check_manifest, check_version):
         try:
@@ -419,7 +417,7 @@ def main(argv):
         print(f'FAIL {failure}')
     verdict = f'{len(report.failures)} problem(s)' if report.failures else 'OK'
     print(f'{os.path.basename(path)}: {verdict}; {os.path.getsize(path)} bytes; '
-          f'imports {", ".join(dlls) or "nothing"}')
+          f'imports {", ".join(dlls) or "nothing"} ({len(functions)} functions)')
     return 1 if report.failures else 0
 
 

@@ -217,13 +217,22 @@ TEST_F(LauncherTest, TheInstallerRunsBeforeThePackages)
     RunLauncher("SILENCE");
     EXPECT_EQ(StartedCommandLines(),
               (Strings{"D:\\XP_x86\\SetupDrv.exe Silence", "D:\\Tool.exe 0 Silence"}));
-    // Each child is waited for before the next one starts.
+    // Each child is waited for before the next one starts; the completion
+    // dialog comes after both.
     std::vector<nlohmann::json> effects;
-    for (const auto& effect : machine.trace.Effects()) {
-        if (effect["effect"] == "create_process" || effect["effect"] == "wait")
-            effects.push_back(effect);
+    std::size_t lastWait = 0;
+    std::size_t firstDialogMessage = 0;
+    const auto& all = machine.trace.Effects();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (all[i]["effect"] == "create_process" || all[i]["effect"] == "wait")
+            effects.push_back(all[i]);
+        if (all[i]["effect"] == "wait")
+            lastWait = i;
+        if (all[i]["effect"] == "send_message" && firstDialogMessage == 0)
+            firstDialogMessage = i; // the dialog's icon
     }
     ASSERT_EQ(effects.size(), 4u);
+    EXPECT_GT(firstDialogMessage, lastWait);
     EXPECT_EQ(effects[1]["effect"], "wait");
     EXPECT_EQ(effects[1]["command_line"], "D:\\XP_x86\\SetupDrv.exe Silence");
     EXPECT_EQ(effects[3]["command_line"], "D:\\Tool.exe 0 Silence");
