@@ -1,9 +1,16 @@
 #include "platform/sim/CodePage.h"
 
-#include <iconv.h>
-
 #include <cerrno>
 #include <vector>
+
+// The simulated machine also runs inside the media authors' tools on
+// Windows, where the system converts between its code pages itself; the C
+// library there has no iconv.
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
 
 namespace codepage {
 
@@ -21,6 +28,45 @@ const char* IconvName(unsigned codePage)
     }
 }
 
+#ifdef _WIN32
+// One conversion by the system; a byte sequence that has no form in the
+// target makes the whole call fail when `replacement` is null, and is
+// replaced by the system's default character otherwise.
+unsigned SystemCodePage(const char* name)
+{
+    const std::string_view n(name);
+    if (n == "UTF-8")
+        return CP_UTF8;
+    return static_cast<unsigned>(std::stoul(std::string(n.substr(2)))); // "CP1252"
+}
+
+std::optional<std::string> Convert(const char* from, const char* to, std::string_view input,
+                                   const char* replacement)
+{
+    if (input.empty())
+        return std::string();
+    const unsigned fromPage = SystemCodePage(from);
+    const unsigned toPage = SystemCodePage(to);
+    const int size = static_cast<int>(input.size());
+    const int wideLength = ::MultiByteToWideChar(fromPage, replacement ? 0 : MB_ERR_INVALID_CHARS,
+                                                 input.data(), size, nullptr, 0);
+    if (wideLength == 0)
+        return std::nullopt;
+    std::vector<wchar_t> wide(wideLength);
+    ::MultiByteToWideChar(fromPage, replacement ? 0 : MB_ERR_INVALID_CHARS, input.data(), size,
+                          wide.data(), wideLength);
+    BOOL usedDefault = FALSE;
+    BOOL* check = toPage == CP_UTF8 ? nullptr : &usedDefault;
+    const int length = ::WideCharToMultiByte(toPage, 0, wide.data(), wideLength, nullptr, 0,
+                                             nullptr, check);
+    std::string out(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(toPage, 0, wide.data(), wideLength, out.data(), length, nullptr, check);
+    if (usedDefault && replacement == nullptr)
+        return std::nullopt;
+    return out;
+}
+
+#else
 // One iconv conversion; on a byte sequence that has no form in the target,
 // `replacement` stands in for one byte of the input (or the whole call fails
 // when `replacement` is null).
@@ -57,6 +103,8 @@ std::optional<std::string> Convert(const char* from, const char* to, std::string
         return std::nullopt;
     return out;
 }
+
+#endif
 
 char FoldByte(unsigned codePage, unsigned char c)
 {

@@ -192,6 +192,8 @@ int Win32Platform::WideCharToMultiByte(win::UINT codePage, win::DWORD flags,
 {
     return ::WideCharToMultiByte(codePage, flags, reinterpret_cast<const WCHAR*>(wide), wideLength,
                                  out, outSize, defaultChar, reinterpret_cast<BOOL*>(usedDefault));
+}
+
 win::INT_PTR Win32Platform::DialogBoxParamA(win::HINSTANCE instance, int templateId,
                                             win::HWND parent, DialogHost* host)
 {
