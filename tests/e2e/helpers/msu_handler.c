@@ -253,8 +253,9 @@ static void show_dialog(Dialog *d, int index)
     } __attribute__((aligned(4))) templ;
     memset(&templ, 0, sizeof templ);
     templ.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    templ.header.x = (short)(10 + 20 * index);
-    templ.header.y = (short)(10 + 15 * index);
+    /* Cascaded from the top left, clear of the centre of the screen. */
+    templ.header.x = (short)(10 + 40 * index);
+    templ.header.y = (short)(10 + 30 * index);
     templ.header.cx = 190;
     templ.header.cy = 70;
 
