@@ -64,6 +64,11 @@ def button_names(ids):
     return ", ".join(BUTTON_NAMES.get(i, f"ID {i}") for i in ids)
 
 
+def children_text(children):
+    """Child windows in Z order, a container's own children in brackets."""
+    return " ".join(f"[{children_text(c)}]" if isinstance(c, list) else c for c in children)
+
+
 class Narrator:
     """Turns the event log into lines of what happened, timed from the first
     event; the foreign dialogs' appearance times give each press its wait."""
@@ -102,7 +107,7 @@ class Narrator:
             self.shown[event["caption"]] = event.get("tick")
             hidden = "" if event.get("visible") else ", hidden"
             return (f"update dialog [{event['caption']}] appears ({event['layout']}{hidden}), "
-                    f"children {' '.join(map(str, event['children']))}")
+                    f"children {children_text(event['children'])}")
         if kind == "click":
             if event["message"] != "down":
                 return None
