@@ -260,6 +260,9 @@ static void show_dialog(Dialog *d, int index)
     templ.header.cy = 70;
 
     d->state = SHOWN;
+    /* A scanner may find the window as soon as it exists, before it is
+     * shown (hidden ones too): its life starts here. */
+    DWORD created = GetTickCount();
     HWND window = CreateDialogIndirectParamA(instance, &templ.header, NULL, dialog_proc,
                                              (LPARAM)d);
     if (!window) {
@@ -278,6 +281,10 @@ static void show_dialog(Dialog *d, int index)
     json_raw(&line, IsWindowVisible(window) ? "true" : "false");
     json_key(&line, "children");
     describe_children(&line, window);
+    json_key(&line, "created_tick");
+    char number[16];
+    wsprintfA(number, "%lu", (unsigned long)created);
+    json_raw(&line, number);
     json_commit(&line);
 }
 
