@@ -3,6 +3,16 @@
 #include "platform/WinConstants.h"
 #include "probes/OsProbes.h"
 #include "text/Text.h"
+#include "ui/LauncherDlg.h"
+
+const MessageMapEntry CLauncherApp::kMessageEntries[] = {
+    // message         command ID  handler
+    {win::WM_COMMAND, ID_HELP, &handler::Plain<CWinApp, &CWinApp::OnHelp>},
+    {0, 0, nullptr}};
+
+const MessageMap CLauncherApp::kMessageMap = {&CWinApp::kMessageMap, kMessageEntries};
+
+const MessageMap* CLauncherApp::GetMessageMap() const { return &kMessageMap; }
 
 CLauncherApp::CLauncherApp(Platform& os) : CWinApp(os) {}
 
@@ -51,8 +61,14 @@ win::BOOL CLauncherApp::InitInstance()
             LaunchAdditionalPackages(folder, hotfixParams);
     }
 
-    // The completion dialog ends the run here; it arrives with the dialog
-    // layer of the framework.
+    // The completion dialog ends the run. It is the main window only while it
+    // exists.
+    {
+        CLauncherDlg dialog;
+        m_pMainWnd = &dialog;
+        dialog.DoModal();
+        m_pMainWnd = nullptr;
+    }
     return win::FALSE;
 }
 

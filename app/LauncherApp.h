@@ -17,6 +17,11 @@ public:
 
     win::BOOL InitInstance() override;
 
+protected:
+    const MessageMap* GetMessageMap() const override;
+
+public:
+
     // Starts `commandLine` as a child, with `programPath` as the program file,
     // and waits until it has ended. Appends " Silence" to `commandLine` in
     // silent mode. A null `programPath`, or a command that can't be formed,
@@ -58,6 +63,9 @@ public:
     void NoteCutText(const char* settingsText);
 
 private:
+    static const MessageMapEntry kMessageEntries[];
+    static const MessageMap kMessageMap;
+
     static constexpr int kMaxCutTexts = 64; // more than the record has texts
 
     const char* m_cutTexts[kMaxCutTexts] = {};

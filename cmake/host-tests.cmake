@@ -19,6 +19,9 @@ add_library(simulated_machine STATIC
   platform/sim/SimProcesses.cpp
   platform/sim/SimShell.cpp
   platform/sim/SimUser.cpp
+  platform/sim/SimWindows.cpp
+  platform/sim/SimSecurity.cpp
+  platform/sim/WindowScenario.cpp
   platform/sim/SimulatedMachine.cpp
   platform/sim/Scenario.cpp
 )
@@ -29,6 +32,10 @@ target_compile_options(simulated_machine PRIVATE -Wall -Wextra -Werror)
 add_executable(launcher_sim tools/launcher_sim.cpp)
 target_link_libraries(launcher_sim PRIVATE launcher_core simulated_machine)
 
+# The window-manager calls of one foreign-dialog scan, by number of dialogs.
+add_executable(scan_cost tools/scan_cost.cpp)
+target_link_libraries(scan_cost PRIVATE launcher_core simulated_machine)
+
 enable_testing()
 add_executable(unit_tests
   tests/unit/TextTest.cpp
@@ -38,6 +45,9 @@ add_executable(unit_tests
   tests/unit/ProbesTest.cpp
   tests/unit/InstallSequenceTest.cpp
   tests/unit/PackagesTest.cpp
+  tests/unit/ForeignDialogsTest.cpp
+  tests/unit/CompletionDialogTest.cpp
+  tests/unit/WindowScenarioTest.cpp
 )
 target_link_libraries(unit_tests PRIVATE launcher_core simulated_machine GTest::gtest_main)
 include(GoogleTest)

@@ -1,5 +1,9 @@
 #include "framework/WinApp.h"
 
+#include "framework/Wnd.h"
+#include "platform/WinConstants.h"
+#include "text/Text.h"
+
 namespace {
 
 CWinApp* g_app = nullptr;
@@ -42,7 +46,39 @@ win::BOOL CWinApp::ProcessShellCommand(const CCommandLineInfo& info)
     return info.m_nShellCommand == CCommandLineInfo::FileNothing ? 1 : 0;
 }
 
+win::HICON CWinApp::LoadIcon(int iconId)
+{
+    return m_os.LoadIconA(AfxGetResourceHandle(), iconId);
+}
+
+void CWinApp::OnHelp()
+{
+    char helpFile[512];
+    const win::DWORD length = m_os.GetModuleFileNameA(helpFile, sizeof helpFile);
+    if (length == 0 || length >= sizeof helpFile)
+        return;
+    helpFile[length] = '\0';
+    char* dot = const_cast<char*>(text::FindLast(helpFile, '.'));
+    const char* separator = text::FindLast(helpFile, '\\');
+    if (dot != nullptr && (separator == nullptr || dot > separator))
+        *dot = '\0';
+    if (!text::Append(helpFile, ".HLP"))
+        return;
+    const win::HWND window = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
+    m_os.WinHelpA(window, helpFile, win::HELP_FINDER, 0);
+}
+
 CWinApp* AfxGetApp() { return g_app; }
+
+win::HINSTANCE AfxGetResourceHandle()
+{
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr)
+        return nullptr;
+    if (app->m_hInstance == nullptr)
+        app->m_hInstance = app->GetPlatform().GetModuleHandleA(nullptr);
+    return app->m_hInstance;
+}
 
 int AfxWinMain()
 {

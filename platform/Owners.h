@@ -16,6 +16,8 @@ public:
     OwnedHandle& operator=(const OwnedHandle&) = delete;
 
     win::HANDLE get() const { return m_handle; }
+    // For a call that hands a handle back; the owner must still be empty.
+    win::HANDLE* receive() { return &m_handle; }
 
 private:
     Platform& m_os;

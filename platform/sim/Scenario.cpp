@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "platform/WinConstants.h"
+#include "platform/sim/WindowScenario.h"
 
 namespace {
 
@@ -120,6 +121,7 @@ void Load(const json& scenario, const std::string& baseFolder, SimulatedMachine&
         machine.shell.Associate(extension, result.get<win::INT_PTR>());
     for (const auto& answer : Member(scenario, "answers", noArray))
         machine.user.QueueAnswer(answer.get<int>());
+    LoadWindowSections(scenario, machine);
 }
 
 } // namespace

@@ -2,9 +2,11 @@
 
 #include "platform/WinConstants.h"
 
-int SimUser::MessageBox(win::HWND owner, const char* text, const char* caption, win::UINT type)
+SimUser::Answer SimUser::MessageBox(win::HWND owner, const char* text, const char* caption,
+                                    win::UINT type)
 {
-    int answer = win::IDOK; // the first button, the default of every box the launcher shows
+    // The first button, the default of every box the launcher shows, at once.
+    Answer answer = {win::IDOK, 0};
     if (!m_answers.empty()) {
         answer = m_answers.front();
         m_answers.pop_front();
@@ -15,6 +17,6 @@ int SimUser::MessageBox(win::HWND owner, const char* text, const char* caption, 
                     {"caption", caption ? caption : "Error"},
                     {"text", text ? text : ""},
                     {"style", type},
-                    {"answer", answer}});
+                    {"answer", answer.answer}});
     return answer;
 }

@@ -11,11 +11,19 @@ class SimUser {
 public:
     explicit SimUser(EffectTrace& trace) : m_trace(trace) {}
 
-    void QueueAnswer(int answer) { m_answers.push_back(answer); }
+    // How the person answers one message box: the button, after letting this
+    // many timer ticks pass while the box is open.
+    struct Answer {
+        int answer;
+        int ticksBefore;
+    };
 
-    int MessageBox(win::HWND owner, const char* text, const char* caption, win::UINT type);
+    void QueueAnswer(int answer, int ticksBefore = 0) { m_answers.push_back({answer, ticksBefore}); }
+
+    // Records the box and takes the next answer.
+    Answer MessageBox(win::HWND owner, const char* text, const char* caption, win::UINT type);
 
 private:
     EffectTrace& m_trace;
-    std::deque<int> m_answers;
+    std::deque<Answer> m_answers;
 };

@@ -143,6 +143,8 @@ win::DWORD SimulatedMachine::WaitForSingleObject(win::HANDLE handle, win::DWORD 
 
 win::BOOL SimulatedMachine::CloseHandle(win::HANDLE handle)
 {
+    if (security.OwnsHandle(handle))
+        return security.Close(handle);
     return processes.Close(handle, m_lastError);
 }
 
@@ -150,11 +152,138 @@ win::INT_PTR SimulatedMachine::ShellExecuteA(win::HWND owner, const char* verb, 
                                              const char* parameters, const char* directory,
                                              int showCommand)
 {
-    return shell.Execute(owner, verb, file, parameters, directory, showCommand);
+    const win::INT_PTR result = shell.Execute(owner, verb, file, parameters, directory, showCommand);
+    if (result > 32)
+        windows.OnShellOpened();
+    return result;
 }
 
 int SimulatedMachine::MessageBoxA(win::HWND owner, const char* text, const char* caption,
                                   win::UINT type)
 {
-    return user.MessageBox(owner, text, caption, type);
+    return windows.MessageBox(owner, text, caption, type);
+}
+
+// Windows, dialogs, timers, painting, icons and help: the window manager.
+win::INT_PTR SimulatedMachine::DialogBoxParamA(win::HINSTANCE instance, int templateId,
+                                               win::HWND parent, DialogHost* host)
+{
+    return windows.DialogBoxParamA(instance, templateId, parent, host);
+}
+win::BOOL SimulatedMachine::EndDialog(win::HWND dialog, win::INT_PTR result)
+{
+    return windows.EndDialog(dialog, result);
+}
+win::BOOL SimulatedMachine::DestroyWindow(win::HWND window) { return windows.DestroyWindow(window); }
+win::BOOL SimulatedMachine::ShowWindow(win::HWND window, int command)
+{
+    return windows.ShowWindow(window, command);
+}
+win::BOOL SimulatedMachine::IsIconic(win::HWND window) { return windows.IsIconic(window); }
+win::BOOL SimulatedMachine::IsWindowVisible(win::HWND window) { return windows.IsWindowVisible(window); }
+win::BOOL SimulatedMachine::GetClientRect(win::HWND window, win::RECT* rect)
+{
+    return windows.GetClientRect(window, rect);
+}
+win::BOOL SimulatedMachine::GetWindowRect(win::HWND window, win::RECT* rect)
+{
+    return windows.GetWindowRect(window, rect);
+}
+win::BOOL SimulatedMachine::SetWindowPos(win::HWND window, win::HWND insertAfter, int x, int y,
+                                         int cx, int cy, win::UINT flags)
+{
+    return windows.SetWindowPos(window, insertAfter, x, y, cx, cy, flags);
+}
+win::LRESULT SimulatedMachine::SendMessageA(win::HWND window, win::UINT message, win::WPARAM wParam,
+                                            win::LPARAM lParam)
+{
+    return windows.SendMessageA(window, message, wParam, lParam);
+}
+win::BOOL SimulatedMachine::PostMessageA(win::HWND window, win::UINT message, win::WPARAM wParam,
+                                         win::LPARAM lParam)
+{
+    return windows.PostMessageA(window, message, wParam, lParam);
+}
+win::UINT_PTR SimulatedMachine::SetTimer(win::HWND window, win::UINT_PTR id, win::UINT elapse)
+{
+    return windows.SetTimer(window, id, elapse);
+}
+win::BOOL SimulatedMachine::KillTimer(win::HWND window, win::UINT_PTR id)
+{
+    return windows.KillTimer(window, id);
+}
+win::HWND SimulatedMachine::GetDesktopWindow() { return windows.GetDesktopWindow(); }
+win::HWND SimulatedMachine::FindWindowExA(win::HWND parent, win::HWND childAfter,
+                                          const char* className, const char* windowName)
+{
+    return windows.FindWindowExA(parent, childAfter, className, windowName);
+}
+win::HWND SimulatedMachine::GetWindow(win::HWND window, win::UINT command)
+{
+    return windows.GetWindow(window, command);
+}
+int SimulatedMachine::GetClassNameA(win::HWND window, char* className, int maxCount)
+{
+    return windows.GetClassNameA(window, className, maxCount);
+}
+win::LONG SimulatedMachine::GetWindowLongA(win::HWND window, int index)
+{
+    return windows.GetWindowLongA(window, index);
+}
+win::HDC SimulatedMachine::BeginPaint(win::HWND window, win::PAINTSTRUCT* paint)
+{
+    return windows.BeginPaint(window, paint);
+}
+win::BOOL SimulatedMachine::EndPaint(win::HWND window, const win::PAINTSTRUCT* paint)
+{
+    return windows.EndPaint(window, paint);
+}
+win::BOOL SimulatedMachine::DrawIcon(win::HDC dc, int x, int y, win::HICON icon)
+{
+    return windows.DrawIcon(dc, x, y, icon);
+}
+int SimulatedMachine::GetSystemMetrics(int index) { return windows.GetSystemMetrics(index); }
+win::BOOL SimulatedMachine::SystemParametersInfoA(win::UINT action, win::UINT param,
+                                                  win::RECT* data, win::UINT winIni)
+{
+    return windows.SystemParametersInfoA(action, param, data, winIni);
+}
+win::HINSTANCE SimulatedMachine::GetModuleHandleA(const char* moduleName)
+{
+    return windows.GetModuleHandleA(moduleName);
+}
+win::HICON SimulatedMachine::LoadIconA(win::HINSTANCE instance, int iconId)
+{
+    return windows.LoadIconA(instance, iconId);
+}
+win::BOOL SimulatedMachine::WinHelpA(win::HWND window, const char* helpFile, win::UINT command,
+                                     win::UINT_PTR data)
+{
+    return windows.WinHelpA(window, helpFile, command, data);
+}
+
+// Security and shutdown.
+win::HANDLE SimulatedMachine::GetCurrentProcess() { return security.GetCurrentProcess(); }
+win::BOOL SimulatedMachine::OpenProcessToken(win::HANDLE process, win::DWORD access,
+                                             win::HANDLE* token)
+{
+    return security.OpenProcessToken(process, access, token);
+}
+win::BOOL SimulatedMachine::LookupPrivilegeValueA(const char* systemName, const char* name,
+                                                  win::LUID* luid)
+{
+    return security.LookupPrivilegeValueA(systemName, name, luid);
+}
+win::BOOL SimulatedMachine::AdjustTokenPrivileges(win::HANDLE token, win::BOOL disableAll,
+                                                  win::TOKEN_PRIVILEGES* newState,
+                                                  win::DWORD bufferLength,
+                                                  win::TOKEN_PRIVILEGES* previousState,
+                                                  win::DWORD* returnLength)
+{
+    return security.AdjustTokenPrivileges(token, disableAll, newState, bufferLength, previousState,
+                                          returnLength);
+}
+win::BOOL SimulatedMachine::ExitWindowsEx(win::UINT flags, win::DWORD reason)
+{
+    return security.ExitWindowsEx(flags, reason);
 }

@@ -3,7 +3,8 @@
 
 Each case of e2e_cases.py becomes a scenario: the Windows flavour Wine stands
 for, the medium's files, the registry values, the .msu association and the
-message-box answers. launcher_sim runs the launcher on it; its effect trace is
+message-box answers, the foreign dialogs that the .msu handler shows and the
+user's press on the completion dialog. launcher_sim runs the launcher on it; its effect trace is
 turned into the events the helper programs log under Wine, and those must
 equal the case's expectation, exactly as the run under Wine must. So one
 table holds the simulated machine and Wine to the same behaviour.
@@ -47,6 +48,41 @@ def registry_data(kind, data):
     return {"type": kind, "data": data}
 
 
+# The children of each layout of the .msu handler's dialogs, topmost first.
+def foreign_children(layout, buttons):
+    button_windows = [{"class": "Button", "id": b} for b in buttons]
+    if layout == "marker_static":
+        return [{"class": "Static", "id": 51966}, *button_windows]
+    if layout == "decoy_static_id":
+        return [{"class": "Static", "id": 51965}, *button_windows]
+    if layout == "marker_edit":
+        return [{"class": "Static", "id": 100},
+                {"class": "Panel", "id": 101,
+                 "children": [{"class": "Edit", "id": 64430}, *button_windows]}]
+    if layout == "decoy_edit_direct":
+        return [{"class": "Static", "id": 100}, {"class": "Edit", "id": 64430}, *button_windows]
+    raise ValueError(f"unknown foreign dialog layout {layout!r}")
+
+
+def foreign_windows(dialogs):
+    """The scenario's windows for a case's foreign dialogs. The .msu handler
+    shows them once the shell has started it, and those with `after` once
+    that dialog has closed; the one it made last lies topmost."""
+    windows = []
+    for dialog in reversed(dialogs):
+        window = {"class": "#32770", "text": dialog.caption, "process": "msu_handler",
+                  "hidden": dialog.hidden, "on_shell_open": True,
+                  "children": foreign_children(dialog.layout, dialog.buttons)}
+        if dialog.after:
+            window["after_closed"] = dialog.after
+        windows.append(window)
+    return windows
+
+
+# The watcher's press on the completion dialog, as the user's action.
+PRESS_ACTIONS = {1: "ok", 2: "cancel"}
+
+
 def scenario_for(case):
     major, minor, build, service_pack = VERSIONS[case.version]
     program = rf"{case.medium}\{case.exe_name}"
@@ -78,10 +114,14 @@ def scenario_for(case):
         "files": files,
         "shell": {".msu": SHELL_ACCEPTED},
         "answers": case.answers,
+        "windows": foreign_windows(case.foreign_dialogs),
+        "user_actions": {"dialog": [{"action": PRESS_ACTIONS[case.press_completion],
+                                     "after_ticks": 0}]
+                         if case.press_completion else []},
     }
 
 
-def events_from(trace):
+def events_from(trace, sentinel=False):
     """The events the helper programs would have logged for this trace."""
     events = []
     for effect in trace:
@@ -97,7 +137,40 @@ def events_from(trace):
             parameters = effect["parameters"] or ""
             events.append({"event": "shell_open", "module": MSU_HANDLER,
                            "command_line": f'"{MSU_HANDLER}" "{effect["file"]}" {parameters}'.rstrip()})
+        elif kind == "dialog_shown":
+            events.append({"event": "completion_dialog", "caption": effect["caption"],
+                           "buttons": effect["buttons"]})
+        elif (kind == "foreign_input" and effect["class"] == "Button"
+              and effect["message"] in CLICK_MESSAGES):
+            events.append({"event": "click", "dialog": effect["dialog"], "button": effect["id"],
+                           "message": CLICK_MESSAGES[effect["message"]],
+                           "wparam": effect["wparam"], "lparam": effect["lparam"]})
+        elif kind == "exit_windows" and effect["result"] and sentinel:
+            # The sentinel sees the session end that the request starts.
+            events.append({"event": "restart_request"})
+        elif kind == "gave_up":
+            events.append({"event": "gave_up", "reason": effect["reason"]})
     return events
+
+
+CLICK_MESSAGES = {"WM_LBUTTONDOWN": "down", "WM_LBUTTONUP": "up"}
+
+
+def compare_events(expected, actual):
+    """compare(), with the clicks held apart: they arrive through another
+    process's queue, so they are ordered among themselves only."""
+    def is_click(event):
+        return event["event"] == "click"
+
+    problems = compare([e for e in expected if not is_click(e)],
+                       [e for e in actual if not is_click(e)])
+    clicks_expected = [json.dumps(e) for e in expected if is_click(e)]
+    clicks_actual = [json.dumps(e) for e in actual if is_click(e)]
+    if clicks_expected != clicks_actual:
+        problems.append("clicks differ (- expected, + actual):")
+        problems += [f"- {line}" for line in clicks_expected]
+        problems += [f"+ {line}" for line in clicks_actual]
+    return problems
 
 
 def check(case, launcher_sim):
@@ -108,7 +181,7 @@ def check(case, launcher_sim):
     if run.returncode != 0:
         return [f"launcher_sim failed ({run.returncode}): {run.stderr.strip()}"]
     trace = [json.loads(line) for line in run.stdout.splitlines()]
-    problems = compare(case.expect, events_from(trace))
+    problems = compare_events(case.expect, events_from(trace, case.sentinel))
     if problems:
         problems += ["trace:"] + [f"  {line}" for line in run.stdout.splitlines()]
     return problems

@@ -22,6 +22,35 @@ LANG_ZH_TW = 0x0404
 ALLOWED_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'shell32.dll',
                 'ole32.dll', 'oleaut32.dll', 'setupapi.dll', 'msvcrt.dll', 'comctl32.dll'}
 
+# Every function Setup.exe may import, by DLL: each exists in that DLL on
+# Windows XP SP3. A new import joins this list once that is checked.
+ALLOWED_FUNCTIONS = {
+    'kernel32.dll': {
+        'CloseHandle', 'CreateProcessA', 'DeleteCriticalSection', 'EnterCriticalSection',
+        'ExitProcess', 'FreeLibrary', 'GetCommandLineA', 'GetCurrentProcess', 'GetLastError',
+        'GetModuleFileNameA', 'GetModuleHandleA', 'GetPrivateProfileStringA', 'GetProcAddress',
+        'GetStartupInfoA', 'GetVersionExA', 'InitializeCriticalSection', 'LeaveCriticalSection',
+        'LoadLibraryA', 'SetUnhandledExceptionFilter', 'Sleep', 'TlsGetValue', 'VirtualProtect',
+        'VirtualQuery', 'WaitForSingleObject'},
+    'user32.dll': {
+        'BeginPaint', 'DestroyWindow', 'DialogBoxParamA', 'DrawIcon', 'EndDialog', 'EndPaint',
+        'ExitWindowsEx', 'FindWindowExA', 'GetClassNameA', 'GetClientRect', 'GetDesktopWindow',
+        'GetSystemMetrics', 'GetWindow', 'GetWindowLongA', 'GetWindowRect', 'IsIconic',
+        'IsWindowVisible', 'KillTimer', 'LoadIconA', 'MessageBoxA', 'PostMessageA',
+        'SendMessageA', 'SetTimer', 'SetWindowLongA', 'SetWindowPos', 'ShowWindow',
+        'SystemParametersInfoA', 'WinHelpA'},
+    'advapi32.dll': {
+        'AdjustTokenPrivileges', 'LookupPrivilegeValueA', 'OpenProcessToken', 'RegCloseKey',
+        'RegOpenKeyExA', 'RegQueryValueExA'},
+    'shell32.dll': {'ShellExecuteA'},
+    'gdi32.dll': set(),
+    'msvcrt.dll': {
+        '__getmainargs', '__initenv', '__p__acmdln', '__p__commode', '__p__fmode',
+        '__set_app_type', '__setusermatherr', '_amsg_exit', '_cexit', '_initterm', '_iob',
+        '_onexit', 'abort', 'calloc', 'exit', 'fprintf', 'free', 'fwrite', 'malloc', 'memcpy',
+        'signal', 'strlen', 'strncmp', 'vfprintf'},
+}
+
 # (what, how to read it, expected)
 HEADER = [
     ('machine', lambda pe: pe.FILE_HEADER.Machine, 0x014C),  # i386
@@ -171,10 +200,23 @@ def imported_dlls(pe):
     return [e.dll.decode('ascii', 'replace') for e in entries]
 
 
-def check_imports(report, dlls):
+def imported_functions(pe):
+    """(DLL, function name or ordinal) of every import."""
+    entries = getattr(pe, 'DIRECTORY_ENTRY_IMPORT', []) + getattr(pe, 'DIRECTORY_ENTRY_DELAY_IMPORT', [])
+    return [(e.dll.decode('ascii', 'replace'),
+             i.name.decode('ascii', 'replace') if i.name else f'#{i.ordinal}')
+            for e in entries for i in e.imports]
+
+
+def check_imports(report, dlls, functions):
     for dll in dlls:
         if dll.lower() not in ALLOWED_DLLS:
             report.fail(f'imports {dll}, which is not a Windows XP system DLL')
+    for dll, function in functions:
+        allowed = ALLOWED_FUNCTIONS.get(dll.lower())
+        if allowed is not None and function not in allowed:
+            report.fail(f'imports {dll}!{function}, which is not on the list of functions '
+                        'known to exist on Windows XP')
 
 
 def parse_dialog(data):
@@ -357,7 +399,8 @@ def main(argv):
     report = Report()
     dlls = imported_dlls(pe)
     check_header(report, pe)
-    check_imports(report, dlls)
+    functions = imported_functions(pe)
+    check_imports(report, dlls, functions)
     table = resource_table(pe)
     for section in (check_dialog, check_icon, check_manifest, check_version):
         try:
@@ -368,7 +411,7 @@ def main(argv):
         print(f'FAIL {failure}')
     verdict = f'{len(report.failures)} problem(s)' if report.failures else 'OK'
     print(f'{os.path.basename(path)}: {verdict}; {os.path.getsize(path)} bytes; '
-          f'imports {", ".join(dlls) or "nothing"}')
+          f'imports {", ".join(dlls) or "nothing"} ({len(functions)} functions)')
     return 1 if report.failures else 0
 
 

@@ -201,9 +201,15 @@ TEST_F(LauncherTest, TheInstallerRunsBeforeThePackages)
     RunLauncher("SILENCE");
     EXPECT_EQ(StartedCommandLines(),
               (Strings{"D:\\XP_x86\\SetupDrv.exe Silence", "D:\\Tool.exe 0 Silence"}));
-    // Each child is waited for before the next one starts.
-    const auto& effects = machine.trace.Effects();
+    // Each child is waited for before the next one starts; the completion
+    // dialog comes after both.
+    std::vector<nlohmann::json> effects;
+    for (const auto& effect : machine.trace.Effects()) {
+        if (effect["effect"] == "create_process" || effect["effect"] == "wait")
+            effects.push_back(effect);
+    }
     ASSERT_EQ(effects.size(), 4u);
+    EXPECT_EQ(machine.trace.Effects()[4]["effect"], "send_message"); // the dialog's icon
     EXPECT_EQ(effects[1]["effect"], "wait");
     EXPECT_EQ(effects[1]["command_line"], "D:\\XP_x86\\SetupDrv.exe Silence");
     EXPECT_EQ(effects[3]["command_line"], "D:\\Tool.exe 0 Silence");
