@@ -155,6 +155,24 @@ static int belongs_to_program(HWND window)
     return lstrcmpiA(name ? name + 1 : image, program_name) == 0;
 }
 
+/* Whether a visible dialog is really shown, in its message loop. Wine
+ * shows a modal dialog that was ended during WM_INITDIALOG for a moment,
+ * then destroys it without entering its loop; Windows never shows such a
+ * dialog at all. A dialog in its loop answers sent messages, and stays
+ * visible; the flash never answers (it is destroyed first), or is hidden
+ * by the time it has. Two round trips, so that an answer given from inside
+ * the system's own showing of the window is not enough. */
+static int runs_its_loop(HWND dialog)
+{
+    for (int probe = 0; probe < 2; ++probe) {
+        DWORD_PTR result;
+        if (!SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result))
+            return 0;
+        if (!IsWindow(dialog) || !IsWindowVisible(dialog)) return 0;
+    }
+    return 1;
+}
+
 static void handle_completion_dialog(HWND dialog)
 {
     char caption[1024], number[16];
@@ -225,10 +243,12 @@ static void scan_dialogs(void)
         /* A dialog that is not yet visible may still be building its
          * controls; it is looked at again on the next pass. */
         if (is_seen(window) || !IsWindowVisible(window)) continue;
-        remember(window);
         HWND text_control = GetDlgItem(window, MESSAGE_TEXT_ID);
+        int completion_candidate = !text_control && belongs_to_program(window);
+        if (completion_candidate && !runs_its_loop(window)) continue;
+        remember(window);
         if (text_control) handle_message_box(window, text_control);
-        else if (belongs_to_program(window)) handle_completion_dialog(window);
+        else if (completion_candidate) handle_completion_dialog(window);
         else handle_dialog(window);
     }
 }
