@@ -245,7 +245,12 @@ static void scan_dialogs(void)
         if (is_seen(window) || !IsWindowVisible(window)) continue;
         HWND text_control = GetDlgItem(window, MESSAGE_TEXT_ID);
         int completion_candidate = !text_control && belongs_to_program(window);
-        if (completion_candidate && !runs_its_loop(window)) continue;
+        if (completion_candidate && !runs_its_loop(window)) {
+            JsonLine line;
+            json_begin(&line, "completion_dialog_flash");
+            json_commit(&line);
+            continue;
+        }
         remember(window);
         if (text_control) handle_message_box(window, text_control);
         else if (completion_candidate) handle_completion_dialog(window);
