@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   wine wine64 wine32:i386
   xvfb xauth
+  x11-apps
   libgtest-dev nlohmann-json3-dev
   clang-14 libclang-rt-14-dev
 )
@@ -20,5 +21,6 @@ done
 
 export DEBIAN_FRONTEND=noninteractive
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+# Other installs may hold the dpkg lock for a while; wait for it.
 apt-get -o DPkg::Lock::Timeout=600 update -qq
 apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

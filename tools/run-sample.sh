@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main job: builds Setup.exe and runs it under Wine, on a virtual display,
 # on the sample medium, printing what it did. Options go to tools/run_sample.py
-# (--windows xp32|xp64|vista32|vista64|win7_64).
+# (--windows xp32|xp64|vista32|vista64|win7_64, --screenshot FILE.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

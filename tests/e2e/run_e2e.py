@@ -5,15 +5,22 @@ what it did against what each case expects.
   run_e2e.py --build-dir DIR --setup-exe PATH --stubs-dir DIR [--case NAME]...
   run_e2e.py --list
 
+  run_e2e.py ... --measure-click-latency
+
 For each case: a snapshot of the cached base prefix, the medium laid out in
 its drive C, the Windows version set for Setup.exe, the message-box watcher
 started, then Setup.exe run and waited for. A case's capture devices are
 stand-in filters registered in the device enumerator and served by one DLL,
 which logs every property call it receives; its device nodes are made before
-the run and those left are logged after it. The stand-in programs, the filter
-and the watcher write one event log; the whole ordered list of events must
-equal the case's expectation (where Wine differs from Windows, its own
-`wine_expect`). The run happens on one Xvfb display of its own.
+the run and those left are logged after it. When the case asks for it, the
+restart sentinel runs beside. The stand-in programs, the filter, the .msu
+handler with its foreign dialogs, the sentinel and the watcher write one
+event log; the whole ordered list of events must equal the case's expectation
+(where Wine differs from Windows, its own `wine_expect`). The run happens on
+one Xvfb display of its own.
+
+--measure-click-latency runs Setup.exe with WaitTimer 100 against a chain of
+foreign dialogs and prints how long each waited for its click.
 """
 
 import argparse
@@ -24,13 +31,15 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from e2e_cases import CASES, CASES_BY_NAME, PREFIX_VERSIONS, STUB  # noqa: E402
+from e2e_cases import (CASES, CASES_BY_NAME, PREFIX_VERSIONS, STUB,  # noqa: E402
+                       ForeignDialog, dialog_case)
 from e2e_cases import PROP_DEVICE_INFO, PROP_EVENT_ADDRESS, PROP_EVENT_TAG  # noqa: E402
 from wineprefix import (TOOLS_DIR, base_env, ensure_base, import_registry,  # noqa: E402
                         kill_server, locale_env, locked, place_file, snapshot, unix_path)
@@ -44,6 +53,10 @@ WATCHER = TOOLS_DIR + r"\msgbox_watcher.exe"
 ANSWERS = TOOLS_DIR + r"\answers.txt"
 STOP = TOOLS_DIR + r"\stop"
 WATCHER_READY = TOOLS_DIR + r"\watcher-ready"
+SENTINEL = TOOLS_DIR + r"\restart_sentinel.exe"
+SENTINEL_READY = TOOLS_DIR + r"\sentinel-ready"
+DIALOGS = TOOLS_DIR + r"\dialogs.txt"          # the foreign dialogs of the case
+DIALOGS_STOP = TOOLS_DIR + r"\dialogs-stop"    # the .msu handler may end
 
 # The capture-device stand-ins: the filter DLL reads the devices' model from
 # the file beside it; the node tool keeps the nodes it made in its state file.
@@ -56,7 +69,7 @@ CATEGORIES = {
     "video": "{860BB310-5D01-11D0-BD3B-00A0C911CE86}",  # CLSID_VideoInputDeviceCategory
     "bda": "{FD0A5AF4-B41D-11D2-9C95-00C04F7971E0}",    # KSCATEGORY_BDA_RECEIVER_COMPONENT
 }
-HELPERS = ("stub_installer.exe", "msu_handler.exe", "msgbox_watcher.exe",
+HELPERS = ("stub_installer.exe", "msu_handler.exe", "msgbox_watcher.exe", "restart_sentinel.exe",
            "capture_filter.dll", "device_nodes.exe")
 
 # The fields that matter per kind of event; anything else a helper logs is
@@ -68,14 +81,23 @@ FIELDS = {
     "dialog": ("event", "caption"),
     "property": ("event", "call", "id", "data", "result"),
     "nodes_left": ("event", "hardware_ids"),
+    "click": ("event", "dialog", "button", "message", "wparam", "lparam"),
+    "restart_request": ("event",),
+    "completion_dialog": ("event", "caption", "buttons"),
 }
 # Setup.exe does not wait for what it opens through the shell.
 UNORDERED = {"shell_open"}
-# Dialogs that are not message boxes (the completion dialog) may end before
-# the watcher gets to see them; they are reported but not compared.
-# Which stand-in filter was bound is for the reader; the property calls
-# that follow show it to the comparison.
-NOT_COMPARED = {"dialog", "capture_filter"}
+# Clicks arrive through another process's queue: ordered among themselves,
+# not against the rest.
+OWN_ORDER = {"click"}
+# Reported for the reader (timings, what was left open), not compared:
+# other processes' dialogs, the foreign dialogs' lives, the completion
+# dialog's hiding and end (and Wine's flash of one ended during its
+# initialisation, which Windows never shows), the refused session end, and
+# which stand-in filter was bound (the property calls that follow show it).
+NOT_COMPARED = {"dialog", "foreign_dialog", "foreign_dialog_closed", "foreign_dialog_left",
+                "completion_dialog_hidden", "completion_dialog_gone", "completion_dialog_flash",
+                "end_session", "capture_filter"}
 
 
 def write_new(target, data):
@@ -103,7 +125,7 @@ def prepare_medium(case, prefix, setup_exe, stubs_dir):
             place_file(stubs_dir / "stub_installer.exe", target)
         else:
             write_new(target, content)
-    for helper in ("msu_handler.exe", "msgbox_watcher.exe"):
+    for helper in HELPERS:
         place_file(stubs_dir / helper, unix_path(prefix, TOOLS_DIR + "\\" + helper))
     if case.capture_devices:
         place_file(stubs_dir / "capture_filter.dll", unix_path(prefix, CAPTURE_FILTER))
@@ -113,6 +135,7 @@ def prepare_medium(case, prefix, setup_exe, stubs_dir):
         write_new(unix_path(prefix, NODES_FILE),
                   "".join("\t".join(ids) + "\n" for ids in case.device_nodes).encode("latin-1"))
     write_new(unix_path(prefix, ANSWERS), "".join(f"{a}\n" for a in case.answers).encode())
+    write_new(unix_path(prefix, DIALOGS), dialogs_text(case.foreign_dialogs).encode("ascii"))
     unix_path(prefix, LOG).parent.mkdir(parents=True, exist_ok=True)
     return medium
 
@@ -159,6 +182,12 @@ def capture_registry(case):
         entries += [(server, None, "REG_SZ", CAPTURE_FILTER),
                     (server, "ThreadingModel", "REG_SZ", "Both")]
     return entries
+def dialogs_text(foreign_dialogs):
+    """The .msu handler's list: layout, caption, buttons, hidden, after; tabs between."""
+    return "".join(
+        "\t".join([d.layout, d.caption, ",".join(str(b) for b in d.buttons),
+                   "1" if d.hidden else "0", d.after or ""]) + "\n"
+        for d in foreign_dialogs)
 
 
 def registry_for(case):
@@ -175,8 +204,10 @@ def registry_for(case):
 
 
 def programs_still_running(prefix):
-    """Programs running in the prefix other than Wine's own and the watcher:
-    what Setup.exe started and left running."""
+    """Programs running in the prefix other than Wine's own, the watcher and
+    the sentinel: what Setup.exe started and left running. A session end
+    that a restart request started counts too, although it is Wine's own:
+    the sentinel logs it while it runs."""
     marker = f"WINEPREFIX={prefix}".encode()
     running = []
     for entry in os.scandir("/proc"):
@@ -191,7 +222,9 @@ def programs_still_running(prefix):
         if marker not in environ or not program:  # not ours, or a zombie
             continue
         lower = program.lower()
-        if (lower.startswith("c:\\windows\\") or lower.endswith("msgbox_watcher.exe")
+        ending_session = lower.endswith("wineboot.exe") and b"--end-session" in argv
+        if ((lower.startswith("c:\\windows\\") and not ending_session)
+                or lower.endswith(("msgbox_watcher.exe", "restart_sentinel.exe"))
                 or os.path.basename(program).startswith("wineserver")):
             continue
         running.append(program)
@@ -216,14 +249,17 @@ def read_events(log_path):
             event = json.loads(line)
         except ValueError:
             event = {"event": "unreadable log line", "line": line}
-        fields = FIELDS.get(event.get("event"))
-        if fields:
-            event = {key: event.get(key) for key in fields}
         if event.get("event") == "shell_open" and event.get("command_line"):
             # An empty %* leaves trailing blanks; they are the shell's, not ours.
             event["command_line"] = event["command_line"].rstrip()
         events.append(event)
     return events
+
+
+def comparable(event):
+    """The fields of an event that are compared."""
+    fields = FIELDS.get(event.get("event"))
+    return {key: event.get(key) for key in fields} if fields else event
 
 
 def compare(expected, actual):
@@ -232,8 +268,11 @@ def compare(expected, actual):
         return [json.dumps(e) for e in events]
 
     problems = []
-    ordered_expected = [e for e in expected if e["event"] not in UNORDERED]
-    ordered_actual = [e for e in actual if e["event"] not in UNORDERED | NOT_COMPARED]
+    expected = [comparable(e) for e in expected]
+    actual = [comparable(e) for e in actual]
+    apart = UNORDERED | OWN_ORDER
+    ordered_expected = [e for e in expected if e["event"] not in apart]
+    ordered_actual = [e for e in actual if e["event"] not in apart | NOT_COMPARED]
     if ordered_expected != ordered_actual:
         problems.append("ordered events differ (- expected, + actual):")
         problems += difflib.unified_diff(lines(ordered_expected), lines(ordered_actual),
@@ -243,6 +282,11 @@ def compare(expected, actual):
     if shell_expected != shell_actual:
         problems.append("shell opens differ (- expected, + actual):")
         problems += difflib.unified_diff(shell_expected, shell_actual, lineterm="", n=10)
+    clicks_expected = lines(e for e in expected if e["event"] in OWN_ORDER)
+    clicks_actual = lines(e for e in actual if e["event"] in OWN_ORDER)
+    if clicks_expected != clicks_actual:
+        problems.append("clicks differ (- expected, + actual):")
+        problems += difflib.unified_diff(clicks_expected, clicks_actual, lineterm="", n=10)
     return problems
 
 
@@ -260,10 +304,24 @@ def run_tool(prefix, command, **env):
                                f"{errors.read().decode(errors='replace').strip()}")
 
 
-def run_medium(case, args):
+def start_helper(command, ready, prefix, env, what):
+    """Starts a helper program and waits until it has made its ready file
+    (named among its arguments)."""
+    helper = subprocess.Popen(["wine", *command], env=env,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_until(lambda: unix_path(prefix, ready).exists() or helper.poll() is not None, 30)
+    if not unix_path(prefix, ready).exists():
+        helper.kill()
+        raise RuntimeError(f"the {what} did not start (exit {helper.poll()})")
+    return helper
+
+
+def run_medium(case, args, while_running=None):
     """Runs Setup.exe on the medium of one case, in a snapshot kept under
     the build tree; returns (events logged, problems of the run, timings in
-    seconds, the snapshot's folder)."""
+    seconds, the snapshot's folder). while_running, when given, is called
+    in a thread of its own while Setup.exe runs, with the prefix's folder and
+    an event that is set once Setup.exe has ended."""
     timings = {}
     start = time.monotonic()
     base = ensure_base(args.build_dir, case.prefix)
@@ -275,9 +333,10 @@ def run_medium(case, args):
     timings["snapshot"] = time.monotonic() - start - timings["base prefix"]
 
     locale = locale_env(args.build_dir, case.code_page)
-    env = base_env(prefix, E2E_LOG=LOG, **locale)
+    env = base_env(prefix, E2E_LOG=LOG, E2E_DIALOGS=DIALOGS, E2E_DIALOGS_STOP=DIALOGS_STOP,
+                   **locale)
     problems = []
-    watcher = None
+    watcher = sentinel = None
     try:
         # The registry first, then the watcher, fully started before
         # Setup.exe so that it is looking before any box can appear.
@@ -290,18 +349,23 @@ def run_medium(case, args):
             run_tool(prefix, [DEVICE_NODES, "create", NODES_FILE, NODES_STATE])
             timings["device nodes"] = time.monotonic() - step
         step = time.monotonic()
-        watcher = subprocess.Popen(
-            ["wine", WATCHER, ANSWERS, STOP, str(WATCHER_TIMEOUT), WATCHER_READY],
-            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_until(lambda: unix_path(prefix, WATCHER_READY).exists()
-                   or watcher.poll() is not None, 30)
-        if not unix_path(prefix, WATCHER_READY).exists():
-            raise RuntimeError(f"the message-box watcher did not start (exit {watcher.poll()})")
-        timings["watcher"] = time.monotonic() - step
+        if case.sentinel:
+            sentinel = start_helper([SENTINEL, STOP, str(WATCHER_TIMEOUT), SENTINEL_READY],
+                                    SENTINEL_READY, prefix, env, "restart sentinel")
+        watcher = start_helper(
+            [WATCHER, ANSWERS, STOP, str(WATCHER_TIMEOUT), WATCHER_READY, case.exe_name,
+             str(case.press_completion or 0)],
+            WATCHER_READY, prefix, env, "message-box watcher")
+        timings["helpers"] = time.monotonic() - step
 
         run_start = time.monotonic()
         # Arguments as bytes of the case's code page, as Wine decodes them.
         setup = [os.fsencode(unix_name(case, rf"{case.medium}\{case.exe_name}")), *case.args]
+        observer = None
+        ended = threading.Event()
+        if while_running:
+            observer = threading.Thread(target=while_running, args=(prefix, ended), daemon=True)
+            observer.start()
         try:
             subprocess.run(["wine", *setup], cwd=medium, env=env, timeout=SETUP_TIMEOUT,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -309,22 +373,31 @@ def run_medium(case, args):
             problems.append(f"Setup.exe did not end within {SETUP_TIMEOUT} s")
         timings["Setup.exe"] = time.monotonic() - run_start
         step = time.monotonic()
+        ended.set()
+        # Whatever the handler still shows was not pressed; it may go now.
+        # Clicks already posted to it are handled before it looks.
+        write_new(unix_path(prefix, DIALOGS_STOP), b"")
         if not wait_until(lambda: not programs_still_running(prefix), SETTLE_TIMEOUT):
             problems.append(f"programs still running {SETTLE_TIMEOUT} s after Setup.exe: "
                             f"{programs_still_running(prefix)}")
         timings["settle"] = time.monotonic() - step
 
         write_new(unix_path(prefix, STOP), b"")
-        try:
-            watcher.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            problems.append("the watcher did not stop")
+        for helper, what in ((watcher, "watcher"), (sentinel, "sentinel")):
+            try:
+                if helper:
+                    helper.wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                problems.append(f"the {what} did not stop")
         if case.device_nodes:
             run_tool(prefix, [DEVICE_NODES, "left", NODES_STATE], E2E_LOG=LOG)
+        if observer:
+            observer.join(timeout=30)
     finally:
         step = time.monotonic()
-        if watcher and watcher.poll() is None:
-            watcher.kill()
+        for helper in (watcher, sentinel):
+            if helper and helper.poll() is None:
+                helper.kill()
         kill_server(prefix, locale)
         timings["end"] = time.monotonic() - step
 
@@ -373,6 +446,59 @@ def run_cases(args):
     return 1 if failed else 0
 
 
+LATENCY_WAIT_TIMER = 100
+LATENCY_CHAIN = 6   # dialogs per run, each shown once the one before it closed
+
+
+def latency_case():
+    """Setup.exe at WaitTimer 100 against a chain of marker-static dialogs:
+    ID 1 pressed on all but the last, whose ID 2 ends the wait."""
+    names = [f"Update {i}" for i in range(1, LATENCY_CHAIN + 1)]
+    chain = [ForeignDialog("marker_static", (2,) if i == len(names) - 1 else (1,), name,
+                           after=names[i - 1] if i else None)
+             for i, name in enumerate(names)]
+    return dialog_case("click_latency", chain, then=[], wait_timer=LATENCY_WAIT_TIMER)
+
+
+def measure_click_latency(args, runs):
+    """Prints, per foreign dialog, the time to the first click its button
+    received, from the moment its window was made (a scan can find it from
+    then on) and from the moment it was shown; all stamped by the .msu
+    handler with the system's millisecond tick."""
+    from_made, from_shown = [], []
+    failed = False
+    for run in range(1, runs + 1):
+        events, problems, _, work = run_medium(latency_case(), args)
+        dialogs = {e["caption"]: e for e in events if e["event"] == "foreign_dialog"}
+        pressed = {}
+        for e in events:
+            if e["event"] == "click" and e["message"] == "down":
+                pressed.setdefault(e["dialog"], e["tick"])
+        waits = [(name, pressed[name] - d["created_tick"], pressed[name] - d["tick"])
+                 for name, d in dialogs.items() if name in pressed]
+        print(f"run {run}: " + ", ".join(f"{name} {made}/{shown} ms" for name, made, shown in waits),
+              flush=True)
+        if problems or len(waits) != LATENCY_CHAIN:
+            failed = True
+            print("    not every dialog was pressed: " + "; ".join(problems)
+                  + f" (prefix kept in {work / 'prefix'})")
+            continue
+        shutil.rmtree(work)
+        from_made += [made for _, made, _ in waits]
+        from_shown += [shown for _, _, shown in waits]
+
+    def summary(values):
+        values = sorted(values)
+        return (f"min {values[0]} ms, median {values[len(values) // 2]} ms, "
+                f"mean {sum(values) / len(values):.0f} ms, max {values[-1]} ms")
+    print(f"time to the click at WaitTimer {LATENCY_WAIT_TIMER}, "
+          f"{len(from_made)} foreign dialogs (made/shown per dialog above):")
+    if from_made:
+        print(f"  from the dialog's window made: {summary(from_made)}")
+        print(f"  from the dialog shown:         {summary(from_shown)}")
+    return 1 if failed or not from_made else 0
+
+
 def run_under_xvfb(argv, build_dir):
     """Runs this script again on a display of its own.
 
@@ -402,6 +528,9 @@ def main():
                         metavar="NAME", help="run only this case (repeatable)")
     parser.add_argument("--keep", action="store_true",
                         help="keep the prefixes of passing cases too")
+    parser.add_argument("--measure-click-latency", type=int, nargs="?", const=5, metavar="RUNS",
+                        help="measure the time from a foreign dialog's appearance to its "
+                             "click at WaitTimer 100, over RUNS runs (5)")
     parser.add_argument("--inner", action="store_true", help=argparse.SUPPRESS)
     args = parser.parse_args()
 
@@ -424,6 +553,8 @@ def main():
     if ready:
         os.write(int(ready), b"1")
         os.close(int(ready))
+    if args.measure_click_latency:
+        return measure_click_latency(args, args.measure_click_latency)
     return run_cases(args)
 
 
