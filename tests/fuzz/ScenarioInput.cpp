@@ -253,6 +253,12 @@ void DecodeDevicePatterns(FuzzedDataProvider& input, SimulatedMachine& machine, 
             pattern = pattern.substr(0, input.ConsumeIntegralInRange<std::size_t>(0, pattern.size()));
         lines += "DevDrvID" + std::to_string(index) + "=" + pattern + "\r\n";
     }
+    // The switches that lead to removals and register writes.
+    for (const char* key : {"DelAudioRegKey", "DelAudioRegKeyMessage", "EnableXPAudioClass", "EnableAudioVol",
+                            "EnableAudioClass"}) {
+        if (input.ConsumeBool())
+            lines += std::string(key) + "=1\r\n";
+    }
     InsertSettings(machine, facts, lines);
 }
 
