@@ -5,14 +5,21 @@ option(LAUNCHER_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanit
 # libFuzzer, with both sanitizers; it builds the fuzz targets instead of the
 # unit tests (cmake/fuzz.cmake).
 option(LAUNCHER_FUZZ "Build the libFuzzer targets (clang)" OFF)
+# The directory options reach only the targets made after them; the core was
+# made before this file is read, so it gets the same options of its own (the
+# launcher's code is what the sanitizers and the fuzzers are there for).
+set(instrumentation)
 if(LAUNCHER_FUZZ)
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+  set(instrumentation -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
                       -fno-omit-frame-pointer)
-  add_link_options(-fsanitize=address,undefined)
 endif()
 if(LAUNCHER_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  set(instrumentation -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+endif()
+if(instrumentation)
+  add_compile_options(${instrumentation})
   add_link_options(-fsanitize=address,undefined)
+  target_compile_options(launcher_core PRIVATE ${instrumentation})
 endif()
 target_compile_options(launcher_core PRIVATE -Wall -Wextra -Werror)
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fuzz target for a long time, one after the other, and prints
 # for each the executions and the edge coverage it reached:
-#   bash tools/fuzz.sh [seconds per target, default 600]
+#   bash tools/fuzz.sh [seconds per target, default 600] [targets, default "settings scenario"]
 # Each target starts from its seed corpus (tests/fuzz/corpus/<target>) and
 # the inputs earlier long runs found (build/fuzz/fuzz-long/<target>/corpus).
 # A crash or a broken check stops that target; the input that shows it is
@@ -10,6 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-600}
+targets=${2:-settings scenario}
 bash tools/install-deps.sh
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
@@ -19,7 +20,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 status=0
 summary=()
-for target in settings scenario; do
+for target in $targets; do
   work=build/fuzz/fuzz-long/$target
   mkdir -p "$work/corpus" "$work/artifacts"
   log=$work/last-run.log

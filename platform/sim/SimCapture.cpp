@@ -179,9 +179,10 @@ private:
         const bool byteData = id == 4102 || id == 4104;
         const std::uint32_t count =
             id == 4102 ? (m.chipSelected ? m.chipCount : 0) : (m.transferSelected ? m.transferCount : 0);
+        const bool injected = m_device.model.calls++ == m.failingCall;
         win::HRESULT result = win::E_POINTER;
         if (data != nullptr)
-            result = Fails(id, set, data) ? win::E_FAIL : Answer(set, id, data);
+            result = injected || Fails(id, set, data) ? win::E_FAIL : Answer(set, id, data);
 
         nlohmann::json shown; // null: nothing passed or nothing returned
         if (data != nullptr && (set || result >= 0)) {

@@ -40,6 +40,11 @@ struct SimI2CModel {
     std::uint32_t eventTag = 0;     // 4135
     std::uint32_t eventAddress = 0; // 4136
     std::vector<Failure> failures;
+    // Counted over every property call of the interface, from 0: the call of
+    // this number fails with E_FAIL, whatever its id (-1: none). Lets a test
+    // fail each single call of a run in turn.
+    int failingCall = -1;
+    int calls = 0;
 
     // Selections made through the interface.
     bool detectSelected = false;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/unit/LauncherFixture.h"
+#include "tests/unit/DeviceFixture.h"
 
 namespace {
 
@@ -202,5 +202,175 @@ TEST(BadInput, EveryRowEndsWithItsExpectedOutcome)
         // Whatever happened, nothing is left open.
         EXPECT_EQ(run.machine.processes.OpenHandleCount(), 0u) << row.label;
         EXPECT_EQ(run.machine.registry.OpenKeyCount(), 0u) << row.label;
+    }
+}
+
+// --- The device subsystem -----------------------------------------------------
+
+namespace {
+
+using DeviceArrange = std::function<void(DeviceRun&)>;
+using Writes = std::vector<RegisterWrite>;
+
+const std::string kPattern = "USB\\VID_1B80&PID_E411";
+
+// XP with the driver installer, the audio-class switches that touch every
+// register and remove nodes, one pattern, and a package after the device
+// step, so that a run that goes on past it shows.
+void DeviceSettings(DeviceRun& run, const std::string& more = "")
+{
+    run.WriteSettings("[Const]\nDeviceIDNum=1\nDevDrvID0=" + kPattern +
+                      "\nDelAudioRegKey=1\nEnableXPAudioClass=1\nEnableAudioVol=1\n"
+                      "AnotherAPNum=1\nAnotherAPXPx86Exe0=Tool.exe\n" + more);
+    run.AddProgram(kXP86);
+    run.AddProgram("D:\\Tool.exe");
+}
+
+// Register 8 at 208 and the volume off its target: a normal run writes all three.
+json NormalDevice(json more = json::object())
+{
+    return CaptureDevice({{"8", 208}, {"37", 5}, {"38", 0}}, std::move(more));
+}
+
+SimDeviceNode RawNode(const std::string& bytes, bool present = true)
+{
+    SimDeviceNode node;
+    node.hardwareIds.assign(bytes.begin(), bytes.end());
+    node.present = present;
+    return node;
+}
+
+std::size_t RemovedNodes(const DeviceRun& run)
+{
+    std::size_t removed = 0;
+    for (const SimDeviceNode& node : run.machine.devices.Nodes())
+        removed += node.removed;
+    return removed;
+}
+
+// What every device run keeps to, whatever failed: it went on to the
+// package, closed the channel with COM uninitialised and nothing held, and
+// wrote only what the rules allow for XP with EnableXPAudioClass.
+void ExpectDeviceRunSound(const DeviceRun& run, const std::string& label)
+{
+    EXPECT_EQ(run.StartedCommandLines(), Strings({kXP86, "D:\\Tool.exe 0"})) << label;
+    EXPECT_EQ(run.Effects("co_initialize").size(), run.Effects("co_uninitialize").size()) << label;
+    run.ExpectComClean(label);
+    int classWrites = 0;
+    for (const RegisterWrite& write : run.Writes()) {
+        const bool allowed = (write.reg == 8 && write.value == 80) || (write.reg == 38 && write.value == 1) ||
+                             (write.reg == 37 && write.value == 0);
+        EXPECT_TRUE(allowed) << label << ": " << write;
+        classWrites += write.reg == 8;
+    }
+    EXPECT_LE(classWrites, 1) << label;
+}
+
+} // namespace
+
+TEST(BadInput, DeviceRowsEndWithTheirExpectedOutcome)
+{
+    struct Row {
+        const char* label;
+        DeviceArrange arrange;
+        int matched;          // MatchedDeviceCount
+        std::size_t removed;  // nodes gone from the tree
+        Writes writes;        // I2C writes attempted, in order
+    };
+    const Writes all = {{8, 80}, {38, 1}, {37, 0}};
+    const Row rows[] = {
+        // label, arrange, matched, removed, writes
+        {"hardware IDs without any terminator", [](DeviceRun& run) {
+             DeviceSettings(run);
+             run.AddCapture({{"video", {NormalDevice()}}});
+             run.machine.devices.AddNode(RawNode(kPattern + "&REV_0100"));
+         }, 1, 1, all},
+        {"a hardware ID without terminator that ends inside the pattern", [](DeviceRun& run) {
+             DeviceSettings(run);
+             run.AddCapture({{"video", {NormalDevice()}}});
+             run.machine.devices.AddNode(RawNode(kPattern.substr(0, 12)));
+         }, 0, 0, all},
+        {"an empty hardware-ID list", [](DeviceRun& run) {
+             DeviceSettings(run);
+             run.AddCapture({{"video", {NormalDevice()}}});
+             run.machine.devices.AddNode(RawNode(""));
+         }, 0, 0, all},
+        {"a hardware-ID list of 64 KiB", [](DeviceRun& run) {
+             DeviceSettings(run);
+             run.AddCapture({{"video", {NormalDevice()}}});
+             SimDeviceNode node;
+             node.hardwareIds = MultiString({kPattern + std::string(65536, 'X'), "USB\\Class_0E"});
+             run.machine.devices.AddNode(node);
+         }, 1, 1, all},
+        {"a hardware-ID list of 64 KiB without terminator", [](DeviceRun& run) {
+             DeviceSettings(run);
+             run.AddCapture({{"video", {NormalDevice()}}});
+             run.machine.devices.AddNode(RawNode(std::string(65536, 'U')));
+             run.machine.devices.AddNode(RawNode(kPattern + std::string(65536, 'X')));
+         }, 1, 1, all},
+        {"10,000 device nodes, thirteen of them matched", [](DeviceRun& run) {
+             DeviceSettings(run);
+             run.AddCapture({{"video", {NormalDevice()}}});
+             for (int i = 0; i < 10000; ++i) {
+                 const bool matched = i % 800 == 7;
+                 SimDeviceNode node;
+                 node.hardwareIds = MultiString({matched ? kPattern + "&MI_0" + std::to_string(i % 10)
+                                                         : "PCI\\VEN_8086&DEV_" + std::to_string(i)});
+                 node.present = matched || i % 3 != 0;
+                 run.machine.devices.AddNode(node);
+             }
+         }, 10, 13, all},
+        {"a filter that refuses the interface", [](DeviceRun& run) {
+             DeviceSettings(run);
+             run.AddCapture({{"video", {NormalDevice({{"refuse_interface", true}}), NormalDevice()}}});
+             run.AddNodes({{{"hardware_ids", {kPattern}}}});
+         }, 1, 0, {}},
+    };
+    for (const Row& row : rows) {
+        DeviceRun run;
+        row.arrange(run);
+        CLauncherApp& launcher = run.RunLauncher();
+        EXPECT_EQ(launcher.MatchedDeviceCount, row.matched) << row.label;
+        EXPECT_EQ(RemovedNodes(run), row.removed) << row.label;
+        EXPECT_EQ(run.Writes(), row.writes) << row.label;
+        ExpectDeviceRunSound(run, row.label);
+    }
+}
+
+// For each property call of a normal XP run, a run in which exactly that
+// call fails once.
+TEST(BadInput, ADriverThatFailsAtEachSinglePropertyCallInTurn)
+{
+    const auto arrange = [](DeviceRun& run, int failingCall) {
+        DeviceSettings(run);
+        run.AddCapture({{"video", {NormalDevice()}}});
+        run.machine.capture.video[0].model.failingCall = failingCall;
+        run.AddNodes({{{"hardware_ids", {kPattern}}}});
+    };
+    DeviceRun normal;
+    arrange(normal, -1);
+    normal.RunLauncher();
+    const std::size_t calls = normal.PropertyCalls().size();
+    // Two reads on open, three for detection, three register reads and three writes.
+    ASSERT_EQ(calls, 17u) << normal.machine.trace.ToJsonLines();
+    ExpectDeviceRunSound(normal, "the normal run");
+
+    for (std::size_t k = 0; k < calls; ++k) {
+        DeviceRun run;
+        arrange(run, static_cast<int>(k));
+        run.RunLauncher();
+        const std::string label = "property call " + std::to_string(k) + " failing";
+        const auto properties = run.PropertyCalls();
+        ASSERT_GT(properties.size(), k) << label;
+        EXPECT_EQ(properties[k]["result"], static_cast<std::uint32_t>(win::E_FAIL)) << label;
+        // A failed transfer step clears the selection right after.
+        const auto id = properties[k]["id"];
+        const bool transferStep = id == 4104 || (id == 4103 && properties[k]["data"] != 0);
+        if (transferStep) {
+            ASSERT_GT(properties.size(), k + 1) << label;
+            EXPECT_EQ(properties[k + 1]["id"], 4103) << label;
+            EXPECT_EQ(properties[k + 1]["data"], 0) << label;
+        }
+        ExpectDeviceRunSound(run, label);
     }
 }
