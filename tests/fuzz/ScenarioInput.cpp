@@ -298,7 +298,6 @@ void DecodeDeviceTree(FuzzedDataProvider& input, SimulatedMachine& machine, Scen
                                         win::ERROR_INSUFFICIENT_BUFFER, win::ERROR_NO_SUCH_DEVINST,
                                         win::ERROR_ACCESS_DENIED, win::ERROR_INVALID_PARAMETER};
     SimDeviceTree& tree = machine.devices;
-    tree.SetWow64(input.ConsumeIntegralInRange(0, 7) == 0);
     if (input.ConsumeIntegralInRange(0, 15) == 0)
         tree.setError = PickNumber(input, errors);
     const int count = input.ConsumeIntegralInRange(0, 12);
@@ -461,7 +460,13 @@ void ShellOpensAreUpdatePackages(const SimulatedMachine& machine, const CLaunche
 
 void MessagesAreTheRunsOwn(const SimulatedMachine& machine, const CLauncherApp& app, const ScenarioFacts&)
 {
-    const LauncherSettings& s = app.Settings;
+    // The trace shows texts in UTF-8; the settings hold the machine's bytes.
+    const auto shown = [&machine](const char* bytes) { return codepage::ToUtf8(machine.CodePage(), bytes); };
+    struct {
+        std::string Setup, NoSetupPath, RePlugin, HotfixReBoot;
+        std::int32_t HotfixMustRebootMessage;
+    } s = {shown(app.Settings.Setup), shown(app.Settings.NoSetupPath), shown(app.Settings.RePlugin),
+           shown(app.Settings.HotfixReBoot), app.Settings.HotfixMustRebootMessage};
     for (const auto& effect : machine.trace.OfKind("message_box")) {
         const std::string text = TextOf(effect["text"]);
         // The device channel's own warnings, which carry their own caption.
@@ -471,9 +476,16 @@ void MessagesAreTheRunsOwn(const SimulatedMachine& machine, const CLauncherApp& 
             FUZZ_CHECK(effect["style"] == (win::MB_OK | win::MB_ICONWARNING), "style");
             continue;
         }
+        FUZZ_CHECK(TextOf(effect["caption"]) == s.Setup, "caption %s", TextOf(effect["caption"]).c_str());
+        // The restart question, asked only when the settings ask for it,
+        // with OK and Cancel and owned by the completion dialog.
+        if (text == s.HotfixReBoot && s.HotfixMustRebootMessage != 0 &&
+            effect["style"] == win::MB_OKCANCEL) {
+            FUZZ_CHECK(!effect["owner"].is_null(), "a restart question without its dialog");
+            continue;
+        }
         FUZZ_CHECK(text == "CreateProcess failed." || text == s.NoSetupPath || text == s.RePlugin,
                    "message %s", text.c_str());
-        FUZZ_CHECK(TextOf(effect["caption"]) == s.Setup, "caption %s", TextOf(effect["caption"]).c_str());
         FUZZ_CHECK(effect["style"] == win::MB_OK, "style");
     }
 }
