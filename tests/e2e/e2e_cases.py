@@ -769,5 +769,97 @@ CASES += [
          expect=[process(XP32_INSTALLER), restart_prompt()]),
 ]
 
+
+# --- Completion dialog, foreign-dialog auto-confirm and restart -------------
+# An XP system with one update package opened through the shell; the .msu
+# handler shows the case's foreign dialogs. The completion dialog is visible
+# from its creation until the first tick of its timer, which is long enough
+# here for the watcher to see it (the case asks for it with `visible`).
+def dialog_case(name, foreign_dialogs, then, *, enable_timer=1, wait_timer=1000, settings=(),
+                answers=(), press_completion=None, visible=True):
+    return Case(
+        name, "win32", "winxp",
+        setting_ini=ini("AnotherAPNum=1", "AnotherAPXPx86Exe0=KB100.msu",
+                        "HotfixSilenceMode=1", f"EnableTimer={enable_timer}",
+                        f"WaitTimer={wait_timer}",
+                        *settings),
+        files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES},
+        foreign_dialogs=list(foreign_dialogs),
+        answers=list(answers),
+        press_completion=press_completion,
+        sentinel=True,
+        expect=[process(XP32_INSTALLER),
+                shell_open(r"C:\media\KB100.msu", "/quiet /norestart"),
+                *([completion_dialog()] if visible else []),
+                *then],
+    )
+
+
+REBOOT_ON = "HotfixMustRebootMessage=1"
+
+CASES += [
+    # A marker-static dialog (its ID-1 button pressed, the wait goes on: its
+    # ID-2 button, after it, is left), then a marker-edit dialog that ends the
+    # wait; the restart asked with the medium's texts, answered OK.
+    dialog_case("dialog_static_then_edit_restart_ok",
+                [ForeignDialog("marker_static", (1, 2), "Update"),
+                 ForeignDialog("marker_edit", (1,), "Confirm update", after="Update")],
+                settings=[REBOOT_ON, "Setup=Vantrel Setup", "HotfixReBoot=Restart now?"],
+                answers=[IDOK],
+                then=[*clicks("Update", 1), *clicks("Confirm update", 1),
+                      restart_prompt("Restart now?", "Vantrel Setup"), restart_request()]),
+    # The prompt's default texts; Cancel: no restart request.
+    dialog_case("dialog_edit_restart_cancel_default_texts",
+                [ForeignDialog("marker_edit", (3, 1), "Confirm update")],
+                settings=[REBOOT_ON], answers=[IDCANCEL],
+                then=[*clicks("Confirm update", 1), restart_prompt()]),
+    # Decoys shown at the same time as the marker are never pressed; the
+    # marker's ID-2 button ends the wait, without a prompt.
+    dialog_case("dialog_decoys_never_pressed",
+                [ForeignDialog("decoy_static_id", (1,), "Decoy static"),
+                 ForeignDialog("decoy_edit_direct", (1,), "Decoy edit"),
+                 ForeignDialog("marker_static", (2,), "Update")],
+                then=clicks("Update", 2)),
+    # A hidden dialog is pressed too. Its ID-2 button ends the wait; the ID-1
+    # button after it is pressed as well, but the dialog has closed by then,
+    # so that press never arrives.
+    dialog_case("dialog_hidden_static_2_then_1",
+                [ForeignDialog("marker_static", (2, 1), "Hidden update", hidden=True)],
+                settings=[REBOOT_ON], answers=[IDOK],
+                then=[*clicks("Hidden update", 2), restart_prompt(), restart_request()]),
+    # Two marker dialogs at once: the static one's ID 1 (pass one), then the
+    # edit one's ID 1 (pass two), which ends the wait.
+    dialog_case("dialog_two_at_once",
+                [ForeignDialog("marker_static", (1,), "First"),
+                 ForeignDialog("marker_edit", (1,), "Second")],
+                then=[*clicks("First", 1), *clicks("Second", 1)]),
+    # The user's Cancel before the first tick ends the run with no prompt;
+    # the foreign dialog is never pressed.
+    dialog_case("dialog_user_cancel_before_first_tick",
+                [ForeignDialog("marker_static", (2,), "Update")],
+                wait_timer=20000, settings=[REBOOT_ON], press_completion=IDCANCEL,
+                then=[]),
+    # The user's OK before the first tick is the finish path: the prompt,
+    # owned by the completion dialog, answered OK.
+    dialog_case("dialog_user_ok_restart",
+                [], wait_timer=20000, settings=[REBOOT_ON], answers=[IDOK],
+                press_completion=IDOK,
+                then=[restart_prompt(), restart_request()]),
+    # Without the timer the finish path runs inside the dialog's
+    # initialisation: it is never visible, and the foreign dialog is left.
+    dialog_case("dialog_timer_off_foreign_dialog_left",
+                [ForeignDialog("marker_static", (2,), "Update")],
+                enable_timer=0, visible=False,
+                then=[]),
+    # No update package: the run ends at once, the prompt (owned by the
+    # dialog that was never shown) answered Cancel.
+    Case("dialog_no_shell_package", "win32", "winxp",
+         setting_ini=ini("EnableTimer=1", "WaitTimer=100", REBOOT_ON),
+         files=ALL_INSTALLERS,
+         answers=[IDCANCEL],
+         sentinel=True,
+         expect=[process(XP32_INSTALLER), restart_prompt()]),
+]
+
 CASES_BY_NAME = {case.name: case for case in CASES}
 assert len(CASES_BY_NAME) == len(CASES), "case names must be unique"

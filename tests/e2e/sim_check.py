@@ -22,8 +22,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from e2e_cases import (ALL_INSTALLERS, CASES, IDOK, MSU_BYTES, STUB, XP32_INSTALLER,  # noqa: E402
-                       Case, ForeignDialog, ini, message_box, process, shell_open)
+from e2e_cases import CASES, CASES_BY_NAME, STUB  # noqa: E402
 from run_e2e import compare  # noqa: E402
 from wineprefix import MSU_HANDLER  # noqa: E402
 
@@ -49,59 +48,6 @@ SYSTEMS = {
 CURRENT_VERSION = r"SOFTWARE\Microsoft\Windows\CurrentVersion"
 # ShellExecuteA's answer under Wine when the association starts the handler.
 SHELL_ACCEPTED = 33
-
-
-# Completion-dialog cases played on the simulated machine alone: under Wine
-# they need the .msu handler that shows foreign dialogs and logs the clicks
-# they receive, the restart sentinel and the watcher's view of the completion
-# dialog, which the Wine half of the harness brings with its own dialog cases.
-IDCANCEL = 2
-
-
-def clicks(dialog, button):
-    return [{"event": "click", "dialog": dialog, "button": button, "message": message,
-             "wparam": wparam, "lparam": 0}
-            for message, wparam in (("down", 1), ("up", 0))]
-
-
-def sim_dialog_case(name, foreign_dialogs, then, settings=(), answers=(), press_completion=None):
-    return Case(
-        name, "win32", "winxp",
-        setting_ini=ini("AnotherAPNum=1", "AnotherAPXPx86Exe0=KB100.msu", "HotfixSilenceMode=1",
-                        "EnableTimer=1", "WaitTimer=1000", *settings),
-        files={**ALL_INSTALLERS, "KB100.msu": MSU_BYTES},
-        foreign_dialogs=list(foreign_dialogs), answers=list(answers),
-        press_completion=press_completion, sentinel=True,
-        expect=[process(XP32_INSTALLER), shell_open(r"C:\media\KB100.msu", "/quiet /norestart"),
-                {"event": "completion_dialog", "caption": "Vantrel", "buttons": [1, 2]}, *then])
-
-
-RESTART_PROMPT = message_box("Please Reboot your computer.", buttons=(IDOK, IDCANCEL))
-
-SIM_ALONE_CASES = [
-    # The marker-static dialog's ID 1 (the wait goes on), then the marker-edit
-    # dialog shown after it ends the wait; the restart answered OK.
-    sim_dialog_case("sim_dialog_static_then_edit_restart_ok",
-                    [ForeignDialog("marker_static", (1, 2), "Update"),
-                     ForeignDialog("marker_edit", (1,), "Confirm", after="Update")],
-                    settings=["HotfixMustRebootMessage=1"], answers=[IDOK],
-                    then=[*clicks("Update", 1), *clicks("Confirm", 1), RESTART_PROMPT,
-                          {"event": "restart_request"}]),
-    # Decoys are never pressed; the restart answered Cancel: no request.
-    sim_dialog_case("sim_dialog_decoys_restart_cancel",
-                    [ForeignDialog("decoy_static_id", (1,), "Decoy static"),
-                     ForeignDialog("decoy_edit_direct", (1,), "Decoy edit"),
-                     ForeignDialog("marker_static", (2,), "Update")],
-                    settings=["HotfixMustRebootMessage=1"], answers=[IDCANCEL],
-                    then=[*clicks("Update", 2), RESTART_PROMPT]),
-    # The user's Cancel before the first tick: no prompt, nothing pressed.
-    sim_dialog_case("sim_dialog_user_cancel", [ForeignDialog("marker_static", (2,), "Update")],
-                    settings=["HotfixMustRebootMessage=1"], press_completion=IDCANCEL, then=[]),
-]
-
-ALL_CASES = CASES + SIM_ALONE_CASES
-CASES_BY_NAME = {case.name: case for case in ALL_CASES}
-assert len(CASES_BY_NAME) == len(ALL_CASES), "case names must be unique"
 
 
 def registry_data(kind, data):
@@ -300,7 +246,7 @@ def main():
     parser.add_argument("--launcher-sim", required=True)
     parser.add_argument("--case", action="append", choices=sorted(CASES_BY_NAME), metavar="NAME")
     args = parser.parse_args()
-    names = args.case or [case.name for case in ALL_CASES]
+    names = args.case or [case.name for case in CASES]
     failed = 0
     for name in names:
         problems = check(CASES_BY_NAME[name], args.launcher_sim)
