@@ -562,8 +562,9 @@ private:
             return;
         const int ticks = m_ticks - m_toldTicks;
         const bool allHide = m_hides - m_toldHides == ticks;
-        Line(std::to_string(ticks) + " tick" + (ticks == 1 ? "" : "s") + " of timer 300" +
-             (m_toldTicks == 0 ? std::string() : " more (up to tick " + std::to_string(m_ticks) + ")") + ", " +
+        const std::string count = std::to_string(ticks) + (m_toldTicks == 0 ? "" : " more");
+        Line(count + " tick" + (ticks == 1 ? "" : "s") + " of timer 300" +
+             (m_toldTicks == 0 ? std::string() : " (up to tick " + std::to_string(m_ticks) + ")") + ", " +
              (allHide ? (ticks == 1 ? "which hides the dialog" : "every one hides the dialog")
                       : "hiding the dialog " + std::to_string(m_hides - m_toldHides) + " times"));
         m_toldTicks = m_ticks;
@@ -706,6 +707,80 @@ private:
 
 } // namespace
 
+namespace {
+
+// The children of each layout, topmost first.
+json ForeignChildren(const std::string& layout, const std::vector<int>& ids)
+{
+    json buttons = json::array();
+    for (int id : ids)
+        buttons.push_back({{"class", "Button"}, {"id", id}});
+    auto with = [](json first, const json& rest) {
+        json all = std::move(first);
+        for (const json& b : rest)
+            all.push_back(b);
+        return all;
+    };
+    if (layout == "marker_static")
+        return with(json::array({{{"class", "Static"}, {"id", 51966}}}), buttons);
+    if (layout == "decoy_static_id")
+        return with(json::array({{{"class", "Static"}, {"id", 51965}}}), buttons);
+    if (layout == "marker_edit")
+        return json::array({{{"class", "Static"}, {"id", 100}},
+                            {{"class", "Panel"},
+                             {"id", 101},
+                             {"children", with(json::array({{{"class", "Edit"}, {"id", 64430}}}), buttons)}}});
+    // decoy_edit_direct
+    return with(json::array({{{"class", "Static"}, {"id", 100}}, {{"class", "Edit"}, {"id", 64430}}}), buttons);
+}
+
+} // namespace
+
+bool ParseForeignDialog(const std::string& text, PreviewOptions::ForeignDialog& dialog, std::string& error)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t colon = text.find(':', start);
+        // The caption and the one it follows take the rest as they are.
+        if (colon == std::string::npos || parts.size() == 3) {
+            parts.push_back(text.substr(start));
+            break;
+        }
+        parts.push_back(text.substr(start, colon - start));
+        start = colon + 1;
+    }
+    dialog = PreviewOptions::ForeignDialog{};
+    dialog.layout = parts[0];
+    if (dialog.layout != "marker_static" && dialog.layout != "marker_edit" && dialog.layout != "decoy_static_id" &&
+        dialog.layout != "decoy_edit_direct") {
+        error = "unknown layout " + Quoted(dialog.layout) +
+                " (marker_static, marker_edit, decoy_static_id, decoy_edit_direct)";
+        return false;
+    }
+    if (parts.size() > 1) {
+        dialog.buttons.clear();
+        std::size_t from = 0;
+        while (from <= parts[1].size()) {
+            std::size_t comma = parts[1].find(',', from);
+            if (comma == std::string::npos)
+                comma = parts[1].size();
+            const std::string id = parts[1].substr(from, comma - from);
+            if (id.empty() || id.size() > 9 || id.find_first_not_of("0123456789") != std::string::npos) {
+                error = "button IDs are numbers: " + Quoted(parts[1]);
+                return false;
+            }
+            dialog.buttons.push_back(std::stoi(id));
+            from = comma + 1;
+        }
+    }
+    if (parts.size() > 2)
+        dialog.caption = parts[2];
+    if (parts.size() > 3)
+        dialog.after = parts[3];
+    return true;
+}
+
 json BuildScenario(const Medium* medium, const json& base, const PreviewOptions& options)
 {
     json scenario = base.is_object() ? base : json::object();
@@ -771,6 +846,21 @@ json BuildScenario(const Medium* medium, const json& base, const PreviewOptions&
             nodes.push_back({{"hardware_ids", {id}}, {"present", true}});
         for (const std::string& id : options.absentHardwareIds)
             nodes.push_back({{"hardware_ids", {id}}, {"present", false}});
+    }
+    if (!options.foreignDialogs.empty()) {
+        json& windows = scenario["windows"];
+        if (!windows.is_array())
+            windows = json::array();
+        // The handler shows them once the shell has opened the package; the
+        // one it made last lies topmost, so it comes first.
+        for (auto dialog = options.foreignDialogs.rbegin(); dialog != options.foreignDialogs.rend(); ++dialog) {
+            json window = {{"class", "#32770"},   {"text", dialog->caption},
+                           {"process", "msu_handler"}, {"on_shell_open", true},
+                           {"children", ForeignChildren(dialog->layout, dialog->buttons)}};
+            if (!dialog->after.empty())
+                window["after_closed"] = dialog->after;
+            windows.push_back(window);
+        }
     }
     return scenario;
 }
