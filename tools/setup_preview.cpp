@@ -38,6 +38,18 @@ The device state (no capture device and no device nodes by default):
   --register R=V[,R=V]    values of its I2C device's registers (implies --capture)
   --hardware-id ID        a present device node with that first hardware ID
   --stale-hardware-id ID  a device node with that ID that is not present
+The update package's dialogs (none by default), for the timer's presses:
+  --foreign-dialog LAYOUT[:ID,ID...[:CAPTION[:AFTER]]]
+                          a dialog that the update package shows once the
+                          shell has opened it (repeat for more; the last one
+                          lies topmost): LAYOUT marker_static (first child a
+                          Static 51966, the buttons beside it), marker_edit
+                          (the last child a container: an Edit 64430, then
+                          the buttons), decoy_static_id or decoy_edit_direct
+                          (near misses that are never pressed); its button
+                          IDs in child order (default 1); CAPTION (default
+                          "Update"); AFTER: shown only once the dialog with
+                          that caption has closed
 Output:
   --trace                 the effect trace instead, one JSON object a line
   --print-scenario        the scenario that stands for the run, for launcher_sim
@@ -152,6 +164,14 @@ int Parse(int argc, char** argv, Arguments& a)
                 }
                 a.options.registers.emplace_back(reg, number);
             }
+        } else if (argument == "--foreign-dialog" && next(v)) {
+            PreviewOptions::ForeignDialog dialog;
+            std::string error;
+            if (!ParseForeignDialog(v, dialog, error)) {
+                std::cerr << "setup-preview: --foreign-dialog: " << error << "\n";
+                return 2;
+            }
+            a.options.foreignDialogs.push_back(dialog);
         } else if (argument == "--hardware-id" && next(v)) {
             a.options.presentHardwareIds.push_back(v);
         } else if (argument == "--stale-hardware-id" && next(v)) {

@@ -37,6 +37,7 @@ set(device_state --register 8=208,37=5,38=1 --hardware-id "USB\\VID_1B80&PID_E41
 tools_golden(preview.sample.xp           ${CMAKE_SOURCE_DIR} 0 setup-preview sample/medium XP)
 tools_golden(preview.sample.matrix       ${CMAKE_SOURCE_DIR} 0 setup-preview --matrix sample/medium WINE)
 tools_golden(preview.full.vista_x64      ${TOOLS_MEDIA}      0 setup-preview full "Vista x64" ${device_state} WINE)
+tools_golden(preview.full.vista.dialogs    ${TOOLS_MEDIA}      0 setup-preview full Vista --foreign-dialog decoy_edit_direct:1:Decoy --foreign-dialog marker_static:1 --foreign-dialog marker_edit:1:Confirm:Update)
 tools_golden(preview.full.7sp1           ${TOOLS_MEDIA}      0 setup-preview full "7 SP1")
 tools_golden(preview.full.matrix         ${TOOLS_MEDIA}      0 setup-preview --matrix full ${device_state})
 tools_golden(preview.partial.xp          ${TOOLS_MEDIA}      0 setup-preview partial XP)

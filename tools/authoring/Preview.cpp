@@ -92,6 +92,7 @@ public:
         FinishMark();
         RePlugMessage();
         Packages();
+        CompletionDialog();
         Rest();
     }
 
@@ -505,6 +506,8 @@ private:
         const std::int64_t result = open.value("result", std::int64_t{0});
         if (result > 32) {
             Line("the shell accepts it; the update runs beside the launcher");
+            while (AtKind("window_appeared"))
+                Line(AppearedLine(Take()));
             Cell(row, "opened", entry);
             return;
         }
@@ -518,13 +521,167 @@ private:
         Cell(row, "refused", entry);
     }
 
+    static std::string AppearedLine(const json& e)
+    {
+        return "the dialog " + Quoted(e.value("dialog", "")) + " of " + e.value("process", "") + " appears";
+    }
+
+    static std::string DialogEnd(int result)
+    {
+        return result == win::IDOK ? "IDOK" : result == win::IDCANCEL ? "IDCANCEL" : std::to_string(result);
+    }
+
+    // The press of a foreign button: its down and up clicks, posted one after
+    // the other. Only the marker-static pass presses ID 2, and only a press
+    // that ends the wait is followed at once by the timer's end, so the two
+    // tell the layout apart.
+    void Press(const json& down, std::string& cell)
+    {
+        const json& window = down["window"];
+        const std::string caption = window.value("dialog", "");
+        const int id = window.value("id", 0);
+        if (m_at < m_effects.size() && m_effects[m_at].value("effect", "") == "post_message" &&
+            m_effects[m_at].value("message", "") == "WM_LBUTTONUP")
+            Take();
+        const bool ends = AtKind("timer_killed");
+        if (ends)
+            Take();
+        const std::string layout = id == 2 || !ends ? "marker-static" : "marker-edit";
+        const std::string tick = m_ticks == 0 ? std::string() : " on tick " + std::to_string(m_ticks);
+        Line("presses button " + std::to_string(id) + " of the dialog " + Quoted(caption) + " (" + layout +
+             " layout)" + tick + ": " +
+             (ends ? std::string("that ends the wait, timer 300 is killed and the finish path runs")
+                   : std::string("the wait goes on, the next ticks scan again")));
+        if (ends)
+            cell = "waits, pressed";
+    }
+
+    void FlushTicks()
+    {
+        if (m_ticks == m_toldTicks)
+            return;
+        const int ticks = m_ticks - m_toldTicks;
+        const bool allHide = m_hides - m_toldHides == ticks;
+        const std::string count = std::to_string(ticks) + (m_toldTicks == 0 ? "" : " more");
+        Line(count + " tick" + (ticks == 1 ? "" : "s") + " of timer 300" +
+             (m_toldTicks == 0 ? std::string() : " (up to tick " + std::to_string(m_ticks) + ")") + ", " +
+             (allHide ? (ticks == 1 ? "which hides the dialog" : "every one hides the dialog")
+                      : "hiding the dialog " + std::to_string(m_hides - m_toldHides) + " times"));
+        m_toldTicks = m_ticks;
+        m_toldHides = m_hides;
+    }
+
+    void CompletionDialog()
+    {
+        Step("Completion dialog");
+        std::string cell;
+        std::string restart = "not asked";
+        bool timer = false;
+        bool prompted = false;
+        const bool starts = std::any_of(m_effects.begin() + static_cast<std::ptrdiff_t>(m_at), m_effects.end(),
+                                        [](const json& e) { return e.value("effect", "") == "timer_set"; });
+        if (!starts) {
+            Line(std::string("no timer (") +
+                 (m_app.HotfixLaunched == 0 ? "no package was opened through the shell" : "EnableTimer is 0") +
+                 "): the finish path runs at once, inside the dialog's initialisation, before it is ever shown");
+            cell = "at once";
+        }
+        for (; m_at < m_effects.size();) {
+            const json& e = m_effects[m_at];
+            const std::string kind = e.value("effect", "");
+            const bool tickEffect = kind == "timer_tick" || kind == "show_window";
+            if (!tickEffect && kind != "foreign_input" && kind != "send_message")
+                FlushTicks();
+            ++m_at;
+            if (kind == "send_message" && e.value("message", "") == "WM_SETICON") {
+                continue;
+            } else if (kind == "timer_set") {
+                timer = true;
+                const std::uint32_t period = e.value("period", 0u);
+                Line("a package was opened through the shell and EnableTimer is on: timer " +
+                     std::to_string(e.value("id", 0)) + " starts with a period of " + std::to_string(period) +
+                     " ms" + (period == 0 ? " (WaitTimer 0: the system's shortest period)" : ""));
+                if (!e.value("ok", true))
+                    Line("the timer cannot be started: the dialog stays until the user chooses OK or Cancel");
+                cell = "waits";
+            } else if (kind == "dialog_shown") {
+                Line("the dialog " + Quoted(e.value("caption", "")) + " (OK, Cancel) is shown" +
+                     (timer ? std::string(" until the first tick") : std::string()));
+            } else if (kind == "timer_tick") {
+                ++m_ticks;
+            } else if (kind == "show_window") {
+                if (e.value("command", -1) == 0)
+                    ++m_hides;
+            } else if (kind == "post_message" && e.value("message", "") == "WM_LBUTTONDOWN") {
+                Press(e, cell);
+            } else if (kind == "foreign_input") {
+                continue;
+            } else if (kind == "window_appeared") {
+                Line(AppearedLine(e));
+            } else if (kind == "window_closed") {
+                Line("the dialog " + Quoted(e.value("dialog", "")) + " closes (" + e.value("how", "") + ")");
+            } else if (kind == "timer_killed") {
+                Line("timer 300 is killed");
+            } else if (kind == "user_action") {
+                Line("the user chooses " + e.value("action", "") + (e.value("done", false) ? "" : ", but the dialog cannot take it (hidden or disabled)"));
+                if (e.value("done", false) && cell != "waits, pressed")
+                    cell = "user " + e.value("action", "");
+            } else if (kind == "message_box" && e.value("text", "") == m_s.HotfixReBoot &&
+                       e.value("caption", "") == m_s.Setup) {
+                prompted = true;
+                const bool yes = e.value("answer", 0) == win::IDOK;
+                Line("HotfixMustRebootMessage is on, the restart question: " + MessageBoxLine(e));
+                if (!yes) {
+                    Line("no restart is requested");
+                    if (restart == "not asked")
+                        restart = "declined";
+                }
+            } else if (kind == "privilege") {
+                const std::string call = e.value("call", "");
+                if (call == "AdjustTokenPrivileges")
+                    Line(std::string("enables SeShutdownPrivilege for the process") +
+                         (e.value("result", false) && e.value("error", 0u) == 0
+                              ? ""
+                              : " (refused: " + ErrorName(e.value("error", 0u)) + ")"));
+                else if (!e.value("result", false))
+                    Line(call + " fails; the steps after it run all the same");
+            } else if (kind == "exit_windows") {
+                const bool ok = e.value("result", false);
+                Line(std::string("asks Windows for a restart (ExitWindowsEx, EWX_REBOOT, reason 0)") +
+                     (ok ? ": the system shuts down and restarts while the run ends"
+                         : ": refused (" + ErrorName(e.value("error", 0u)) + "), the run simply ends"));
+                restart = ok ? "requested" : "refused";
+            } else if (kind == "close_handle" || kind == "end_dialog") {
+                continue;
+            } else if (kind == "dialog_ended") {
+                const int result = e.value("result", 0);
+                Line("the dialog ends with " + DialogEnd(result) +
+                     (e.value("shown", false) ? ", after it was shown" : ", never shown"));
+                if (cell.empty() || cell == "waits")
+                    cell = result == win::IDOK ? "user ok" : "user cancel";
+            } else if (kind == "gave_up") {
+                Line("the simulated run stops after " + std::to_string(e.value("ticks", 0)) +
+                     " ticks: the dialog still waits, hidden");
+                Warn("the timer runs but no dialog it presses ever appears: Setup.exe waits, hidden, until "
+                     "it is ended by other means");
+                cell = "never ends";
+            } else {
+                m_other.push_back(e);
+            }
+        }
+        FlushTicks();
+        if (!prompted && m_s.HotfixMustRebootMessage != 0 && cell.rfind("user cancel", 0) == 0)
+            Line("no restart question: Cancel ends the dialog without it");
+        Cell("Dialog", cell.empty() ? "?" : cell);
+        Cell("Restart", m_s.HotfixMustRebootMessage == 0 ? "-" : restart);
+    }
+
     void Rest()
     {
-        if (m_at >= m_effects.size())
+        if (m_other.empty())
             return;
         Step("Other effects");
-        for (; m_at < m_effects.size(); ++m_at) {
-            const json& e = m_effects[m_at];
+        for (const json& e : m_other) {
             if (e.value("effect", "") == "message_box") {
                 Line(MessageBoxLine(e));
                 continue;
@@ -543,9 +700,86 @@ private:
     const std::vector<json>& m_effects;
     std::size_t m_at = 0;
     std::string m_folder;
+    std::vector<json> m_other;     // effects no step tells of
+    int m_ticks = 0, m_hides = 0;  // ticks of the completion dialog so far
+    int m_toldTicks = 0, m_toldHides = 0;
 };
 
 } // namespace
+
+namespace {
+
+// The children of each layout, topmost first.
+json ForeignChildren(const std::string& layout, const std::vector<int>& ids)
+{
+    json buttons = json::array();
+    for (int id : ids)
+        buttons.push_back({{"class", "Button"}, {"id", id}});
+    auto with = [](json first, const json& rest) {
+        json all = std::move(first);
+        for (const json& b : rest)
+            all.push_back(b);
+        return all;
+    };
+    if (layout == "marker_static")
+        return with(json::array({{{"class", "Static"}, {"id", 51966}}}), buttons);
+    if (layout == "decoy_static_id")
+        return with(json::array({{{"class", "Static"}, {"id", 51965}}}), buttons);
+    if (layout == "marker_edit")
+        return json::array({{{"class", "Static"}, {"id", 100}},
+                            {{"class", "Panel"},
+                             {"id", 101},
+                             {"children", with(json::array({{{"class", "Edit"}, {"id", 64430}}}), buttons)}}});
+    // decoy_edit_direct
+    return with(json::array({{{"class", "Static"}, {"id", 100}}, {{"class", "Edit"}, {"id", 64430}}}), buttons);
+}
+
+} // namespace
+
+bool ParseForeignDialog(const std::string& text, PreviewOptions::ForeignDialog& dialog, std::string& error)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t colon = text.find(':', start);
+        // The caption and the one it follows take the rest as they are.
+        if (colon == std::string::npos || parts.size() == 3) {
+            parts.push_back(text.substr(start));
+            break;
+        }
+        parts.push_back(text.substr(start, colon - start));
+        start = colon + 1;
+    }
+    dialog = PreviewOptions::ForeignDialog{};
+    dialog.layout = parts[0];
+    if (dialog.layout != "marker_static" && dialog.layout != "marker_edit" && dialog.layout != "decoy_static_id" &&
+        dialog.layout != "decoy_edit_direct") {
+        error = "unknown layout " + Quoted(dialog.layout) +
+                " (marker_static, marker_edit, decoy_static_id, decoy_edit_direct)";
+        return false;
+    }
+    if (parts.size() > 1) {
+        dialog.buttons.clear();
+        std::size_t from = 0;
+        while (from <= parts[1].size()) {
+            std::size_t comma = parts[1].find(',', from);
+            if (comma == std::string::npos)
+                comma = parts[1].size();
+            const std::string id = parts[1].substr(from, comma - from);
+            if (id.empty() || id.size() > 9 || id.find_first_not_of("0123456789") != std::string::npos) {
+                error = "button IDs are numbers: " + Quoted(parts[1]);
+                return false;
+            }
+            dialog.buttons.push_back(std::stoi(id));
+            from = comma + 1;
+        }
+    }
+    if (parts.size() > 2)
+        dialog.caption = parts[2];
+    if (parts.size() > 3)
+        dialog.after = parts[3];
+    return true;
+}
 
 json BuildScenario(const Medium* medium, const json& base, const PreviewOptions& options)
 {
@@ -612,6 +846,21 @@ json BuildScenario(const Medium* medium, const json& base, const PreviewOptions&
             nodes.push_back({{"hardware_ids", {id}}, {"present", true}});
         for (const std::string& id : options.absentHardwareIds)
             nodes.push_back({{"hardware_ids", {id}}, {"present", false}});
+    }
+    if (!options.foreignDialogs.empty()) {
+        json& windows = scenario["windows"];
+        if (!windows.is_array())
+            windows = json::array();
+        // The handler shows them once the shell has opened the package; the
+        // one it made last lies topmost, so it comes first.
+        for (auto dialog = options.foreignDialogs.rbegin(); dialog != options.foreignDialogs.rend(); ++dialog) {
+            json window = {{"class", "#32770"},   {"text", dialog->caption},
+                           {"process", "msu_handler"}, {"on_shell_open", true},
+                           {"children", ForeignChildren(dialog->layout, dialog->buttons)}};
+            if (!dialog->after.empty())
+                window["after_closed"] = dialog->after;
+            windows.push_back(window);
+        }
     }
     return scenario;
 }

@@ -24,7 +24,20 @@ struct PreviewOptions {
     std::vector<std::pair<int, int>> registers;
     std::vector<std::string> presentHardwareIds;
     std::vector<std::string> absentHardwareIds;
+    // Foreign dialogs that the update package's handler shows once the shell
+    // has opened it, in the order it makes them (the last made lies topmost).
+    struct ForeignDialog {
+        std::string layout;            // marker_static, marker_edit, decoy_static_id, decoy_edit_direct
+        std::vector<int> buttons{1};   // IDs of its buttons, in child order
+        std::string caption = "Update";
+        std::string after;             // shown only once the dialog with this caption has closed
+    };
+    std::vector<ForeignDialog> foreignDialogs;
 };
+
+// A --foreign-dialog text, LAYOUT[:ID,ID...[:CAPTION[:AFTER]]]. False, with
+// `error` set, for an unknown layout or a button ID that is no number.
+bool ParseForeignDialog(const std::string& text, PreviewOptions::ForeignDialog& dialog, std::string& error);
 
 // The scenario that stands for the medium on the target: `base` (a named
 // system's members, or a scenario file's contents) with the medium's files
