@@ -55,18 +55,24 @@ inline SimWindowSpec MarkerEdit(const std::string& caption, std::vector<win::LON
     return Dialog(caption, {Child("Static", 100), Child("#32770", 0, inside)});
 }
 
+// A medium whose update package the shell accepts, with `extraSettings`.
+inline void PrepareUpdateMedium(SimulatedRun& run, const std::string& extraSettings,
+                                bool withPackage = true)
+{
+    std::string ini = "[Const]\n" + extraSettings;
+    if (withPackage)
+        ini += "AnotherAPNum=1\nAnotherAPXPx86Exe0=KB100.msu\n";
+    run.WriteSettings(ini);
+    run.AddProgram("D:\\XP_x86\\SetupDrv.exe");
+    run.AddDataFile("D:\\KB100.msu");
+    run.machine.shell.Associate(".msu", 33);
+}
+
 class DialogRunTest : public ::testing::Test, public SimulatedRun {
 public:
-    // A medium whose update package the shell accepts, with `extraSettings`.
     void PrepareMedium(const std::string& extraSettings, bool withPackage = true)
     {
-        std::string ini = "[Const]\n" + extraSettings;
-        if (withPackage)
-            ini += "AnotherAPNum=1\nAnotherAPXPx86Exe0=KB100.msu\n";
-        WriteSettings(ini);
-        AddProgram("D:\\XP_x86\\SetupDrv.exe");
-        AddDataFile("D:\\KB100.msu");
-        machine.shell.Associate(".msu", 33);
+        PrepareUpdateMedium(*this, extraSettings, withPackage);
     }
 
     void Action(SimUserAction::Kind kind, int afterTicks = 0)

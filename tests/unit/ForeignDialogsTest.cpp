@@ -73,11 +73,7 @@ TEST_F(DialogRunTest, ButtonOrderTable)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         SimulatedRun run;
-        run.WriteSettings("[Const]\nEnableTimer=1\nWaitTimer=100\nAnotherAPNum=1\n"
-                          "AnotherAPXPx86Exe0=KB100.msu\n");
-        run.AddProgram("D:\\XP_x86\\SetupDrv.exe");
-        run.AddDataFile("D:\\KB100.msu");
-        run.machine.shell.Associate(".msu", 33);
+        PrepareUpdateMedium(run, "EnableTimer=1\nWaitTimer=100\n");
         for (const SimWindowSpec& window : c.windows)
             run.machine.windows.AddWindow(window);
         run.machine.windows.SetTickBudget(c.ticks);

@@ -39,6 +39,20 @@ inline void SetWindows(SimulatedMachine& machine, Windows windows)
     }
 }
 
+// A text of `length` characters that names `tail`: "." and ".." parts before
+// it, which the system's path rules take away, keep the path below MAX_PATH.
+inline std::string Dotted(std::size_t length, const std::string& tail)
+{
+    const std::size_t rest = length - tail.size();
+    const std::size_t detours = rest % 2; // "x\..\" is 5 characters, ".\" 2
+    std::string text;
+    for (std::size_t i = 0; i < detours; ++i)
+        text += "x\\..\\";
+    for (std::size_t i = 0; i < (rest - 5 * detours) / 2; ++i)
+        text += ".\\";
+    return text + tail;
+}
+
 // One launcher run on its own simulated machine; a table test makes one a case.
 class SimulatedRun {
 public:

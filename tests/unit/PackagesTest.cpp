@@ -186,20 +186,6 @@ TEST_F(LauncherTest, NoPackageIsLookedAtForACountBelowOne)
 
 namespace {
 
-// A text of `length` characters that names `tail`: "." and ".." parts before
-// it, which the system's path rules take away, keep the path short.
-std::string Dotted(std::size_t length, const std::string& tail)
-{
-    const std::size_t rest = length - tail.size();
-    const std::size_t detours = rest % 2; // "x\..\" is 5 characters, ".\" 2
-    std::string text;
-    for (std::size_t i = 0; i < detours; ++i)
-        text += "x\\..\\";
-    for (std::size_t i = 0; i < (rest - 5 * detours) / 2; ++i)
-        text += ".\\";
-    return text + tail;
-}
-
 // The medium's folder: 200 characters, so that "Setting.ini" beside it stays
 // below MAX_PATH.
 const std::string kLongFolder = "D:\\" + std::string(197, 'o');
